@@ -1,0 +1,26 @@
+// The tessaril-cli commands. Each takes the words after its name and returns
+// the process exit status: 0 done, 1 the file could not be used, 2 usage.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tessaril::cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;
+inline constexpr int kExitInterrupted = 130;
+
+int InfoCommand(const std::vector<std::string>& words);
+int PagesCommand(const std::vector<std::string>& words);
+int PageCommand(const std::vector<std::string>& words);
+int ScanCommand(const std::vector<std::string>& words);
+
+// Usage texts, printed for --help and after a usage error.
+extern const char* const kInfoUsage;
+extern const char* const kPagesUsage;
+extern const char* const kPageUsage;
+extern const char* const kScanUsage;
+
+}  // namespace tessaril::cli

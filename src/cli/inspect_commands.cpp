@@ -1,0 +1,233 @@
+// info, pages and page: what the page store sees in a data file.
+#include <algorithm>
+#include <cinttypes>
+#include <cstdio>
+#include <iostream>
+#include <map>
+#include <optional>
+#include <set>
+
+#include "cli/arguments.h"
+#include "cli/commands.h"
+#include "cli/terminal_events.h"
+#include "storage/database_file.h"
+
+namespace tessaril::cli {
+
+const char* const kInfoUsage =
+    "usage: tessaril-cli info FILE\n"
+    "  Size, page count, where the pages start, pages by type, allocation units\n"
+    "  and base system table pages of a primary data file.\n";
+const char* const kPagesUsage =
+    "usage: tessaril-cli pages FILE [--object ID] [--unit AUID]\n"
+    "  The page inventory, one page a line, tab-separated: file id, page number,\n"
+    "  page type, object id, index id, allocation unit id.\n"
+    "  --object ID   only pages whose header names this object id\n"
+    "  --unit AUID   only pages of this allocation unit (decimal or 0x hex)\n";
+const char* const kPageUsage =
+    "usage: tessaril-cli page FILE FILEID:PAGE\n"
+    "  Every field of one page's header, with torn bits put back.\n";
+
+namespace {
+
+struct Inspection {
+  int status = kExitOk;
+  std::unique_ptr<DatabaseFile> db;
+};
+
+// Parses the words, prints --help or usage errors, and opens the file.
+Inspection OpenForInspection(const std::vector<std::string>& words, const char* usage,
+                             std::size_t positionalCount, const std::set<std::string>& valueOptions,
+                             InventoryMode mode, Arguments& args) {
+  Result<Arguments> parsed = ParseArguments(words, {"--help"}, valueOptions);
+  if (parsed && parsed->Has("--help")) {
+    std::cout << usage;
+    return {kExitOk, nullptr};
+  }
+  if (!parsed || parsed->positional.size() != positionalCount) {
+    PrintError(parsed ? "wrong number of arguments" : parsed.error());
+    std::cerr << usage;
+    return {kExitUsage, nullptr};
+  }
+  args = std::move(parsed).value();
+  TerminalEvents progress(false);
+  StopFlag stop;
+  Result<std::unique_ptr<DatabaseFile>> db =
+      DatabaseFile::Open(args.positional[0], false, progress, stop, mode);
+  if (!db) {
+    progress.Fatal(db.failure().message, db.failure().detail);
+    return {kExitFailed, nullptr};
+  }
+  return {kExitOk, std::move(db).value()};
+}
+
+std::optional<std::uint64_t> ParseNumber(const std::string& text) {
+  if (text.empty()) return std::nullopt;
+  std::size_t used = 0;
+  try {
+    const std::uint64_t value = std::stoull(text, &used, 0);
+    if (used == text.size() && text[0] != '-') return value;
+  } catch (const std::exception&) {
+  }
+  return std::nullopt;
+}
+
+std::string DataOffsetText(const DatabaseFile& db) {
+  const OffsetCheck& check = db.offsetCheck();
+  const std::uint64_t remainder = db.fileSize() % kPageSize;
+  std::string text = std::to_string(check.dataOffset);
+  if (check.matchedPage) {
+    text += " (page " + std::to_string(*check.matchedPage) +
+            " carries its own page number at this offset";
+    if (remainder != 0 && check.dataOffset == 0) {
+      text += "; " + std::to_string(remainder) + " bytes after the last whole page";
+    }
+    return text + ")";
+  }
+  return text + " (no page carries its own page number at offset " + std::to_string(remainder) +
+         (remainder != 0 ? " or 0" : "") + "; the size remainder is used)";
+}
+
+struct InventoryRow {
+  PageEntry entry;
+  std::int32_t objectId = 0;
+  std::uint64_t unit = 0;
+};
+
+// Every filed page once, in file order. A system data page sits in two maps.
+std::vector<InventoryRow> InventoryRows(const PageInventory& inventory) {
+  std::map<std::pair<std::uint16_t, std::uint32_t>, InventoryRow> rows;
+  const auto add = [&](const PageEntry& e, std::int32_t objectId) {
+    const std::uint64_t unit = AllocationUnitId(static_cast<std::uint32_t>(objectId), e.indexId());
+    rows.emplace(std::pair(e.fileId, e.pageNumber), InventoryRow{e, objectId, unit});
+  };
+  for (const auto& [objectId, list] : inventory.systemPages) {
+    for (const PageEntry& e : list) add(e, objectId);
+  }
+  for (const auto* map : {&inventory.dataPages, &inventory.iamPages}) {
+    for (const auto& [unit, list] : *map) {
+      for (const PageEntry& e : list) add(e, static_cast<std::int32_t>(UnitObjectId(unit)));
+    }
+  }
+  std::vector<InventoryRow> out;
+  out.reserve(rows.size());
+  for (auto& [key, row] : rows) out.push_back(row);
+  return out;
+}
+
+}  // namespace
+
+int InfoCommand(const std::vector<std::string>& words) {
+  Arguments args;
+  Inspection in = OpenForInspection(words, kInfoUsage, 1, {}, InventoryMode::kMap, args);
+  if (!in.db) return in.status;
+  const DatabaseFile& db = *in.db;
+  std::cout << "file: " << db.path() << '\n'
+            << "file size: " << db.fileSize() << " bytes\n"
+            << "page count: " << db.pageCount() << '\n'
+            << "data offset: " << DataOffsetText(db) << '\n'
+            << "pages by type:\n";
+  for (std::size_t type = 0; type < db.pageTypeCounts().size(); ++type) {
+    if (db.pageTypeCounts()[type] == 0) continue;
+    std::cout << "  " << type << " " << PageTypeName(static_cast<std::uint32_t>(type)) << ": "
+              << db.pageTypeCounts()[type] << '\n';
+  }
+  std::set<std::uint64_t> units;
+  for (const auto& [unit, list] : db.inventory().dataPages) units.insert(unit);
+  for (const auto& [unit, list] : db.inventory().iamPages) units.insert(unit);
+  std::cout << "allocation units: " << units.size() << '\n'
+            << "system pages: " << db.inventory().systemPageCount() << '\n';
+  for (const auto& [objectId, list] : db.inventory().systemPages) {
+    std::cout << "  object " << objectId << ": " << list.size() << '\n';
+  }
+  return kExitOk;
+}
+
+int PagesCommand(const std::vector<std::string>& words) {
+  Arguments args;
+  Inspection in =
+      OpenForInspection(words, kPagesUsage, 1, {"--object", "--unit"}, InventoryMode::kMap, args);
+  if (!in.db) return in.status;
+  std::optional<std::int64_t> object;
+  std::optional<std::uint64_t> unit;
+  if (auto text = args.Value("--object")) {
+    try {
+      object = std::stoll(*text);
+    } catch (const std::exception&) {
+      PrintError("--object takes an object id, not " + *text);
+      return kExitUsage;
+    }
+  }
+  if (auto text = args.Value("--unit")) {
+    unit = ParseNumber(*text);
+    if (!unit) {
+      PrintError("--unit takes an allocation unit id, not " + *text);
+      return kExitUsage;
+    }
+  }
+  std::cout << "file\tpage\ttype\tobject\tindex\tunit\n";
+  for (const InventoryRow& row : InventoryRows(in.db->inventory())) {
+    if (object && row.objectId != *object) continue;
+    if (unit && row.unit != *unit) continue;
+    std::cout << row.entry.fileId << '\t' << row.entry.pageNumber << '\t'
+              << static_cast<int>(row.entry.type()) << '\t' << row.objectId << '\t'
+              << row.entry.indexId() << '\t' << row.unit << '\n';
+  }
+  return kExitOk;
+}
+
+int PageCommand(const std::vector<std::string>& words) {
+  Arguments args;
+  Inspection in = OpenForInspection(words, kPageUsage, 2, {}, InventoryMode::kSkip, args);
+  if (!in.db) return in.status;
+  const std::string& address = args.positional[1];
+  const std::size_t colon = address.find(':');
+  const auto fileId = ParseNumber(address.substr(0, colon));
+  const auto number =
+      colon == std::string::npos ? std::nullopt : ParseNumber(address.substr(colon + 1));
+  if (!fileId || !number || *fileId > UINT16_MAX || *number > INT32_MAX) {
+    PrintError("a page is named FILEID:PAGE, for example 1:9, not " + address);
+    return kExitUsage;
+  }
+  const PageId id{static_cast<std::uint16_t>(*fileId), static_cast<std::int32_t>(*number)};
+  const std::optional<HeaderedPage> page = in.db->ReadPage(id);
+  if (!page) {
+    PrintError("page " + ToString(id) + " cannot be read",
+               "page 0, pages past the end of the file and files not opened are not read");
+    return kExitFailed;
+  }
+  const CPage_Header& h = page->header;
+  char hex[32];
+  const auto hex16 = [&](unsigned value) {
+    std::snprintf(hex, sizeof hex, "0x%04X", value);
+    return std::string(hex);
+  };
+  std::snprintf(hex, sizeof hex, "0x%08X", h.tornBits);
+  const std::string tornBits = hex;
+  std::cout << "page: " << ToString(id) << '\n'
+            << "header version: " << int{h.headerVersion} << '\n'
+            << "page type: " << h.pageType << " (" << PageTypeName(h.pageType) << ")\n"
+            << "type flag bits: " << int{h.typeFlagBits} << '\n'
+            << "level: " << int{h.level} << '\n'
+            << "flag bits: " << hex16(h.flagBits) << '\n'
+            << "index id: " << h.indexId << '\n'
+            << "previous page: " << ToString(h.prevPage) << '\n'
+            << "minimum record length: " << h.minRecordLength << '\n'
+            << "next page: " << ToString(h.nextPage) << '\n'
+            << "slot count: " << h.slotCount << '\n'
+            << "object id: " << h.objectId << '\n'
+            << "allocation unit id: " << h.allocationUnitId() << '\n'
+            << "free byte count: " << h.freeByteCount << '\n'
+            << "free data offset: " << h.freeDataOffset << '\n'
+            << "this page: " << ToString(h.pageId) << '\n'
+            << "reserved byte count: " << h.reservedByteCount << '\n'
+            << "log sequence number: " << h.LsnText() << '\n'
+            << "transaction reserved byte count: " << h.xactReservedByteCount << '\n'
+            << "transaction id: " << h.TransactionIdText() << '\n'
+            << "ghost record count: " << h.ghostRecordCount << '\n'
+            << "torn bits: " << tornBits << '\n'
+            << "torn bits restored: " << (h.tornBitsRestored ? "yes" : "no") << '\n';
+  return kExitOk;
+}
+
+}  // namespace tessaril::cli

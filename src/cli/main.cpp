@@ -1,0 +1,40 @@
+// tessaril-cli: recovers data from SQL Server data files, from the command line.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: tessaril-cli COMMAND [ARGS]\n"
+    "Reads SQL Server data files (.mdf, .ndf) directly; never writes to them.\n"
+    "\n"
+    "commands:\n"
+    "  info FILE                  size, page count, data offset, pages by type\n"
+    "  pages FILE [--object ID] [--unit AUID]\n"
+    "                             the page inventory, one page a line\n"
+    "  page FILE FILEID:PAGE      every header field of one page\n"
+    "  scan FILE [options]        scan the file as the desktop window does\n"
+    "\n"
+    "'tessaril-cli COMMAND --help' tells more about a command.\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace tessaril::cli;
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+    (args.empty() ? std::cerr : std::cout) << kUsage;
+    return args.empty() ? kExitUsage : kExitOk;
+  }
+  const std::string& command = args[0];
+  const std::vector<std::string> rest(args.begin() + 1, args.end());
+  if (command == "info") return InfoCommand(rest);
+  if (command == "pages") return PagesCommand(rest);
+  if (command == "page") return PageCommand(rest);
+  if (command == "scan") return ScanCommand(rest);
+  std::cerr << "tessaril-cli: unknown command " << command << "\n" << kUsage;
+  return kExitUsage;
+}

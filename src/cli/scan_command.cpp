@@ -1,0 +1,111 @@
+// scan: the scan of a data file as the desktop window runs it, with the log
+// lines on stdout.
+#include <ctime>
+#include <iostream>
+
+#include "cli/arguments.h"
+#include "cli/commands.h"
+#include "cli/interrupt_watcher.h"
+#include "cli/terminal_events.h"
+#include "session/scan_session.h"
+#include "values/collation_table.h"
+
+namespace tessaril::cli {
+
+const char* const kScanUsage =
+    "usage: tessaril-cli scan FILE [options]\n"
+    "  Scans a primary data file, printing the scan log lines, and writes the\n"
+    "  scan log (UTF-16) into the log folder.\n"
+    "  --log-dir DIR        folder of the scan log (default: the desktop folder)\n"
+    "  --no-log             write no scan log file\n"
+    "  --advanced           Advanced recovery mode (default: Standard)\n"
+    "  --deleted            show deleted (ghost) records\n"
+    "  --carve              also carve deleted records from free space (implies --deleted)\n"
+    "  --collation NAME|ID  use this collation instead of the one the file names\n"
+    "  Ctrl-C stops the scan; the pages read so far are used. A second Ctrl-C quits.\n";
+
+namespace {
+
+std::tm LocalTimeNow() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return local;
+}
+
+// A collation named on the command line: a name from collation.txt, or an id.
+Result<std::uint64_t> ResolveCollation(const std::string& text) {
+  const CollationTable table = CollationTable::LoadBesideProgram();
+  if (const auto id = table.FindByName(text)) return static_cast<std::uint64_t>(*id);
+  try {
+    std::size_t used = 0;
+    const long long id = std::stoll(text, &used, 0);
+    if (used == text.size() && id >= 0) return static_cast<std::uint64_t>(id);
+  } catch (const std::exception&) {
+  }
+  return Error{"unknown collation " + text,
+               table.empty() ? "collation.txt was not found beside the program" : ""};
+}
+
+Status FillOptions(const Arguments& args, ScanOptions& options) {
+  const std::string& file = args.positional[0];
+  if (Status data = CheckDataFilePath(file); !data) return data;
+  options.dataFilePath = file;
+  if (!args.Has("--no-log")) {
+    const std::string folder = args.Value("--log-dir").value_or(DesktopFolder());
+    if (Status log = CheckLogFolder(folder); !log) return log;
+    options.logFolder = folder.back() == '/' ? folder : folder + "/";
+  }
+  options.recoveryMode = args.Has("--advanced") ? kAdvancedMode : kStandardMode;
+  options.showAdvancedDeletedRecords = args.Has("--carve") ? 1 : 0;
+  options.showDeletedRecords = args.Has("--deleted") || args.Has("--carve") ? 1 : 0;
+  if (const auto name = args.Value("--collation")) {
+    Result<std::uint64_t> id = ResolveCollation(*name);
+    if (!id) return Error{id.failure()};
+    options.collationMode = kManualCollation;
+    options.manualCollationId = *id;
+  }
+  return {};
+}
+
+}  // namespace
+
+int ScanCommand(const std::vector<std::string>& words) {
+  Result<Arguments> args =
+      ParseArguments(words, {"--help", "--no-log", "--advanced", "--deleted", "--carve"},
+                     {"--log-dir", "--collation"});
+  if (args && args->Has("--help")) {
+    std::cout << kScanUsage;
+    return kExitOk;
+  }
+  if (!args || args->positional.size() != 1) {
+    PrintError(args ? "scan takes one data file" : args.error());
+    std::cerr << kScanUsage;
+    return kExitUsage;
+  }
+  if (args->Has("--no-log") && args->Value("--log-dir")) {
+    PrintError("--no-log and --log-dir exclude each other");
+    return kExitUsage;
+  }
+  ScanSession session;
+  if (Status filled = FillOptions(*args, session.options); !filled) {
+    PrintError(filled.failure().message, filled.failure().detail);
+    return kExitFailed;
+  }
+  TerminalEvents events;
+  InterruptWatcher watcher([&session] { session.RequestStop(); });
+  if (Status begun = session.BeginScan(events, LocalTimeNow()); !begun) {
+    PrintError(begun.error());
+    return kExitFailed;
+  }
+  const ScanOutcome outcome = session.RunScan(events);
+  if (session.scanLog().isOpen()) {
+    std::cerr << "Log file path : " << session.scanLog().path() << '\n';
+  } else if (!session.options.logFolder.empty()) {
+    PrintError("the scan log could not be written", session.options.logFolder);
+  }
+  if (watcher.interrupted()) return kExitInterrupted;
+  return outcome == ScanOutcome::kAborted ? kExitFailed : kExitOk;
+}
+
+}  // namespace tessaril::cli

@@ -1,0 +1,78 @@
+#include "cli/terminal_events.h"
+
+#include <unistd.h>
+
+#include <iostream>
+
+namespace tessaril::cli {
+
+TerminalEvents::TerminalEvents(bool printLogLines)
+    : interactive_(::isatty(STDERR_FILENO) == 1), printLogLines_(printLogLines) {}
+
+TerminalEvents::~TerminalEvents() { ClearLine(); }
+
+void TerminalEvents::ProgressRange(std::uint64_t low, std::uint64_t high) {
+  low_ = low;
+  high_ = high;
+  position_ = low;
+  lastPercent_ = -1;
+  Draw();
+}
+
+void TerminalEvents::ProgressPos(std::uint64_t position) {
+  position_ = position;
+  Draw();
+}
+
+void TerminalEvents::StatusText(std::string_view text) {
+  status_ = text;
+  lastPercent_ = -1;
+  Draw();
+}
+
+void TerminalEvents::Fatal(std::string_view text, std::string_view detail) {
+  ClearLine();
+  fatalReported_ = true;
+  PrintError(text, detail);
+}
+
+void TerminalEvents::LogLine(std::string_view text) {
+  if (!printLogLines_) return;
+  ClearLine();
+  std::cout << text << '\n' << std::flush;
+}
+
+void TerminalEvents::ProgressVisible(bool visible) {
+  if (!visible) ClearLine();
+}
+
+void TerminalEvents::Draw() {
+  if (!interactive_) return;
+  const std::uint64_t span = high_ > low_ ? high_ - low_ : 0;
+  const std::uint64_t done = position_ > low_ ? position_ - low_ : 0;
+  const int percent =
+      span == 0 ? 0 : static_cast<int>(std::min<std::uint64_t>(done, span) * 100 / span);
+  if (percent == lastPercent_) return;
+  lastPercent_ = percent;
+  constexpr int kWidth = 30;
+  const int filled = percent * kWidth / 100;
+  std::cerr << "\r\033[K[" << std::string(static_cast<std::size_t>(filled), '#')
+            << std::string(static_cast<std::size_t>(kWidth - filled), '.') << "] " << percent
+            << "% " << status_ << std::flush;
+  drawn_ = true;
+}
+
+void TerminalEvents::ClearLine() {
+  if (!drawn_) return;
+  std::cerr << "\r\033[K" << std::flush;
+  drawn_ = false;
+  lastPercent_ = -1;
+}
+
+void PrintError(std::string_view message, std::string_view detail) {
+  std::cerr << "tessaril-cli: " << message;
+  if (!detail.empty()) std::cerr << " (" << detail << ")";
+  std::cerr << '\n';
+}
+
+}  // namespace tessaril::cli

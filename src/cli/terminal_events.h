@@ -1,0 +1,49 @@
+// Scan events for a terminal: log lines on stdout, progress and errors on
+// stderr. The progress bar is drawn only when stderr is a terminal.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "session/scan_events.h"
+
+namespace tessaril::cli {
+
+class TerminalEvents final : public ScanEvents {
+ public:
+  explicit TerminalEvents(bool printLogLines = true);
+  ~TerminalEvents() override;
+
+  void ProgressRange(std::uint64_t low, std::uint64_t high) override;
+  void ProgressPos(std::uint64_t position) override;
+  void StatusText(std::string_view text) override;
+  void Fatal(std::string_view text, std::string_view detail) override;
+  void LogLine(std::string_view text) override;
+  void CaptionText(std::string_view) override {}
+  // The boxes repeat what the log lines already said.
+  void InformationBox(std::string_view) override {}
+  void ProgressVisible(bool visible) override;
+  void ClearViews() override {}
+
+  bool fatalReported() const { return fatalReported_; }
+
+ private:
+  void Draw();
+  void ClearLine();
+
+  bool interactive_;
+  bool printLogLines_;
+  bool fatalReported_ = false;
+  bool drawn_ = false;
+  std::uint64_t low_ = 0;
+  std::uint64_t high_ = 0;
+  std::uint64_t position_ = 0;
+  int lastPercent_ = -1;
+  std::string status_;
+};
+
+// "tessaril-cli: message (detail)" on stderr.
+void PrintError(std::string_view message, std::string_view detail = {});
+
+}  // namespace tessaril::cli

@@ -1,0 +1,120 @@
+#include "storage/database_file.h"
+
+#include <utility>
+
+namespace tessaril {
+
+DatabaseFile::DatabaseFile(ReadOnlyFile file, bool advancedMode)
+    : file_(std::move(file)),
+      path_(file_.path()),
+      fileSize_(file_.size()),
+      advancedMode_(advancedMode) {}
+
+Result<std::unique_ptr<DatabaseFile>> DatabaseFile::Open(const std::string& path, bool advancedMode,
+                                                         ProgressSink& progress, StopFlag& stop,
+                                                         InventoryMode mode) {
+  // Whatever happens, the stop request ends with the opening.
+  struct ClearStop {
+    StopFlag& stop;
+    ~ClearStop() { stop.Clear(); }
+  } clearStop{stop};
+
+  Result<ReadOnlyFile> opened = ReadOnlyFile::Open(path);
+  if (!opened) return Error{kFileCannotOpenText, opened.failure().detail};
+  std::unique_ptr<DatabaseFile> db(new DatabaseFile(std::move(opened).value(), advancedMode));
+  if (db->fileSize_ < kPageSize) {
+    return Error{kInvalidFileText, "the file is shorter than one page (8192 bytes)"};
+  }
+  db->pageCount_ = db->fileSize_ / kPageSize;
+  db->offsetCheck_ = CheckDataOffset(db->file_, db->pageCount_, progress, stop);
+  if (mode == InventoryMode::kSkip) return db;
+
+  progress.ProgressRange(0, db->pageCount_);
+  progress.ProgressPos(0);
+  progress.StatusText(kMappingText);
+  // Pages of the primary file are recorded under file id 1, whatever their
+  // header says: the entry must lead a reader back to the file it came from.
+  const PageInventory::Filing filing{PrimarySystemObjectIds(), true};
+  const MappingResult mapped = MapFilePages(db->file_, db->dataOffset(), db->pageCount_, 1, filing,
+                                            db->inventory_, progress, stop);
+  db->mappingStopped_ = mapped.stopped;
+  db->pageTypeCounts_ = mapped.pageTypeCounts;
+  progress.StatusText(kMappingDoneText);
+  if (mapped.systemPages == 0) {
+    return Error{kInvalidFileText, "no page of a base system table was found"};
+  }
+  return db;
+}
+
+std::string DatabaseFile::folder() const {
+  const std::size_t slash = path_.find_last_of('/');
+  return slash == std::string::npos ? std::string() : path_.substr(0, slash + 1);
+}
+
+const ReadOnlyFile* DatabaseFile::FileFor(PageId id, std::uint64_t& dataOffset) const {
+  if (id.pageNumber < 1) return nullptr;
+  const auto n = static_cast<std::uint64_t>(id.pageNumber);
+  if (id.fileId == 1) {
+    dataOffset = this->dataOffset();
+    if (n > pageCount_ || n * kPageSize + dataOffset > fileSize_) return nullptr;
+    return &file_;
+  }
+  const auto row = secondaryFiles_.find(id.fileId);
+  const auto handle = secondaryHandles_.find(id.fileId);
+  if (row == secondaryFiles_.end() || handle == secondaryHandles_.end() ||
+      row->second.path.empty()) {
+    return nullptr;
+  }
+  dataOffset = row->second.dataOffset;
+  if (n > row->second.pageCount || n * kPageSize + dataOffset > row->second.fileSize) {
+    return nullptr;
+  }
+  return &handle->second;
+}
+
+bool DatabaseFile::ReadPageInto(PageId id, std::span<std::uint8_t, kPageSize> out) const {
+  std::uint64_t dataOffset = 0;
+  const ReadOnlyFile* file = FileFor(id, dataOffset);
+  if (file == nullptr) return false;
+  file->ReadAt(static_cast<std::uint64_t>(id.pageNumber) * kPageSize + dataOffset, out);
+  return true;
+}
+
+std::optional<std::vector<std::uint8_t>> DatabaseFile::ReadRawPage(PageId id) const {
+  std::vector<std::uint8_t> bytes(kPageSize);
+  if (!ReadPageInto(id, std::span<std::uint8_t, kPageSize>(bytes.data(), kPageSize))) {
+    return std::nullopt;
+  }
+  return bytes;
+}
+
+std::optional<CPage_Header> DatabaseFile::ReadPageHeader(PageId id) const {
+  std::optional<HeaderedPage> page = ReadPage(id);
+  if (!page) return std::nullopt;
+  return page->header;
+}
+
+std::optional<HeaderedPage> DatabaseFile::ReadPage(PageId id) const {
+  std::optional<std::vector<std::uint8_t>> bytes = ReadRawPage(id);
+  if (!bytes) return std::nullopt;
+  CPage_Header header(*bytes);
+  return HeaderedPage{header, std::move(*bytes)};
+}
+
+PageId DatabaseFile::TextPageLocation(PageId id) const {
+  const std::optional<CPage_Header> header = ReadPageHeader(id);
+  if (!header) return id;
+  const std::int64_t shift = static_cast<std::int64_t>(header->pageId.pageNumber) -
+                             static_cast<std::int64_t>(id.pageNumber);
+  const std::int64_t corrected = static_cast<std::int64_t>(id.pageNumber) - shift;
+  if (corrected < INT32_MIN || corrected > INT32_MAX) return id;
+  return {id.fileId, static_cast<std::int32_t>(corrected)};
+}
+
+void DatabaseFile::AddSecondary(SecondaryFile row, ReadOnlyFile file) {
+  const std::uint16_t fileId = row.fileId;
+  secondaryFiles_[fileId] = std::move(row);
+  secondaryHandles_[fileId] = std::move(file);
+}
+
+}  // namespace tessaril

@@ -1,0 +1,129 @@
+// The opened primary data file with the secondary files found for it, its
+// page inventory and the page readers every higher layer uses.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "base/progress.h"
+#include "base/result.h"
+#include "base/stop_flag.h"
+#include "storage/offset_check.h"
+#include "storage/page_header.h"
+#include "storage/page_id.h"
+#include "storage/page_inventory.h"
+#include "storage/read_only_file.h"
+
+namespace tessaril {
+
+inline constexpr const char* kFileCannotOpenText = "File cannot be open...........";
+inline constexpr const char* kInvalidFileText =
+    "Whether File is not valid mdf file or file is highly corrupted...........";
+
+// One row of the database's file table, completed when its file is found.
+struct SecondaryFile {
+  std::uint32_t status = 0;
+  std::uint16_t fileId = 0;  // 1 primary, 2 and up secondary
+  std::string logicalName;
+  std::string path;
+  std::uint64_t fileSize = 0;
+  std::uint64_t pageCount = 0;
+  std::uint32_t dataOffset = 0;
+};
+
+// A page read with its header decoded (torn bits already put back).
+struct HeaderedPage {
+  CPage_Header header;
+  std::vector<std::uint8_t> bytes;  // kPageSize bytes
+};
+
+// Whether opening reads every page into the inventory. Without it only the
+// data offset is decided; enough to look at single pages of any file.
+enum class InventoryMode { kMap, kSkip };
+
+class DatabaseFile {
+ public:
+  // Opens the primary file, decides where its pages start and files every
+  // page in the inventory. Fails with kFileCannotOpenText when the file cannot
+  // be opened, and with kInvalidFileText when it is shorter than a page or no
+  // base system table page is found. A stop request ends the mapping early;
+  // the request is cleared before this returns, whatever the outcome.
+  static Result<std::unique_ptr<DatabaseFile>> Open(const std::string& path, bool advancedMode,
+                                                    ProgressSink& progress, StopFlag& stop,
+                                                    InventoryMode mode = InventoryMode::kMap);
+
+  const std::string& path() const { return path_; }
+  std::uint64_t fileSize() const { return fileSize_; }
+  std::uint64_t pageCount() const { return pageCount_; }
+  std::uint64_t dataOffset() const { return offsetCheck_.dataOffset; }
+  std::uint64_t extentCount() const { return pageCount_ / 8; }
+  const OffsetCheck& offsetCheck() const { return offsetCheck_; }
+  bool advancedMode() const { return advancedMode_; }
+  // True when a stop request ended the mapping of the primary file early.
+  bool mappingStopped() const { return mappingStopped_; }
+
+  const PageInventory& inventory() const { return inventory_; }
+  // Pages of the primary file by header page type, counted while mapping.
+  const std::array<std::uint64_t, 256>& pageTypeCounts() const { return pageTypeCounts_; }
+  const std::map<std::uint16_t, SecondaryFile>& secondaryFiles() const { return secondaryFiles_; }
+
+  // Page readers. Page 0 of a file, a page past its last whole page (the page
+  // just after it, zero-padded, is still read), an unknown file id or a file
+  // that could not be opened give nothing.
+  bool ReadPageInto(PageId id, std::span<std::uint8_t, kPageSize> out) const;
+  std::optional<std::vector<std::uint8_t>> ReadRawPage(PageId id) const;
+  std::optional<CPage_Header> ReadPageHeader(PageId id) const;
+  std::optional<HeaderedPage> ReadPage(PageId id) const;
+  // Where a text page really lies when the file is shifted: the difference
+  // between the page number stored in the header at id and id's own number is
+  // applied once more, the other way.
+  PageId TextPageLocation(PageId id) const;
+
+  // Fills in and maps the secondary files of the file table (rows of the
+  // table with file id 8). An empty table means the primary file's folder is
+  // searched for *.ndf files instead; rows for the files found are appended.
+  void DiscoverSecondaryFiles(std::vector<SecondaryFile>& fileTable, ProgressSink& progress,
+                              const StopFlag& stop);
+  // Opens each row with a file id above 1 at its path and maps its pages
+  // under that file id. Rows whose file cannot be opened are skipped.
+  void MapSecondaryFilesFromTable(std::vector<SecondaryFile>& fileTable, ProgressSink& progress,
+                                  const StopFlag& stop);
+  // Searches the primary file's folder for *.ndf files (any case), maps each
+  // and appends a row for each one whose data pages name a file id above 1.
+  void MapSecondaryFilesBySearch(std::vector<SecondaryFile>& fileTable, ProgressSink& progress,
+                                 const StopFlag& stop);
+
+  // The folder of the primary file, ending in a separator ("" for the
+  // current folder).
+  std::string folder() const;
+
+ private:
+  DatabaseFile(ReadOnlyFile file, bool advancedMode);
+  const ReadOnlyFile* FileFor(PageId id, std::uint64_t& dataOffset) const;
+  void AddSecondary(SecondaryFile row, ReadOnlyFile file);
+
+  ReadOnlyFile file_;
+  std::string path_;
+  std::uint64_t fileSize_ = 0;
+  std::uint64_t pageCount_ = 0;
+  OffsetCheck offsetCheck_;
+  bool advancedMode_ = false;
+  bool mappingStopped_ = false;
+  PageInventory inventory_;
+  std::array<std::uint64_t, 256> pageTypeCounts_{};
+  std::map<std::uint16_t, SecondaryFile> secondaryFiles_;
+  std::map<std::uint16_t, ReadOnlyFile> secondaryHandles_;
+};
+
+// Where a row of the file table is looked for: beside the primary file, under
+// the recorded file name with its extension replaced by .ndf ("x.dat" is
+// looked for as "x.ndf"). recordedPath is a Windows path as SQL Server wrote it.
+std::string SecondaryFileCandidate(const std::string& primaryFolder,
+                                   const std::string& recordedPath);
+
+}  // namespace tessaril

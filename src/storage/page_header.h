@@ -1,0 +1,85 @@
+// The 96-byte header that starts every page.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "storage/page_id.h"
+
+namespace tessaril {
+
+// Page types the page store files; the record layer knows more.
+inline constexpr std::uint8_t kDataPageType = 1;
+inline constexpr std::uint8_t kIamPageType = 10;
+
+// A short name for a page type ("data", "IAM", "boot", ...); "unknown" for
+// types no file should hold.
+const char* PageTypeName(std::uint32_t pageType);
+
+// Header flag bit: the last byte of sectors 1-15 holds torn bits.
+inline constexpr std::uint16_t kTornBitsFlag = 0x0100;
+
+struct LogSequenceNumber {
+  std::uint32_t virtualLogFile = 0;
+  std::uint32_t blockOffset = 0;
+  std::int16_t slot = 0;
+};
+
+struct TransactionId {
+  std::uint32_t idPart = 0;
+  std::int16_t filePart = 0;
+};
+
+class CPage_Header {
+ public:
+  // Decodes the header at the start of page. When the torn-bits flag is set the
+  // torn bits are put back into the last byte of sectors 1-15 of page, which is
+  // why the bytes are writable. A page shorter than 8192 bytes is read as far
+  // as it goes; missing fields read 0.
+  explicit CPage_Header(std::span<std::uint8_t> page);
+
+  // Decodes only the header fields, leaving the bytes untouched.
+  static CPage_Header Peek(std::span<const std::uint8_t> page);
+
+  std::uint8_t headerVersion = 0;
+  std::uint32_t pageType = 0;
+  std::uint8_t typeFlagBits = 0;
+  std::uint8_t level = 0;
+  std::uint16_t flagBits = 0;
+  std::uint16_t indexId = 0;
+  PageId prevPage{1, 0};
+  std::uint16_t minRecordLength = 0;
+  PageId nextPage{1, 0};
+  std::uint16_t slotCount = 0;
+  std::int32_t objectId = 0;
+  std::uint16_t freeByteCount = 0;
+  std::uint16_t freeDataOffset = 0;
+  PageId pageId;
+  std::uint16_t reservedByteCount = 0;
+  LogSequenceNumber lsn;
+  std::uint16_t xactReservedByteCount = 0;
+  TransactionId transactionId;
+  std::uint16_t ghostRecordCount = 0;
+  std::uint32_t tornBits = 0;
+  bool tornBitsRestored = false;
+
+  // "( 26 : 171 : 15 )": virtual log file, block offset and slot, as signed.
+  std::string LsnText() const;
+  // "( 0 : 1234 )": file part first, then id part.
+  std::string TransactionIdText() const;
+  // The allocation unit id the header's object id and index id make.
+  std::uint64_t allocationUnitId() const {
+    return AllocationUnitId(static_cast<std::uint32_t>(objectId), indexId);
+  }
+
+ private:
+  CPage_Header() = default;
+  void Decode(std::span<const std::uint8_t> page);
+};
+
+// Puts the torn bits back: for sectors 1 to 15, the low two bits of the
+// sector's last byte come from two-bit field k of the torn-bits word.
+void RestoreTornBits(std::span<std::uint8_t> page, std::uint32_t tornBits);
+
+}  // namespace tessaril

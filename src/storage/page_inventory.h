@@ -1,0 +1,89 @@
+// The page inventory: every page of every data file filed under the
+// allocation unit its header names, because the allocation structures of a
+// damaged file are not trusted.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <span>
+#include <vector>
+
+#include "base/byte_view.h"
+#include "base/progress.h"
+#include "base/stop_flag.h"
+#include "storage/page_id.h"
+#include "storage/read_only_file.h"
+
+namespace tessaril {
+
+inline constexpr const char* kMappingText = "Mapping Database Objects...........";
+inline constexpr const char* kMappingDoneText =
+    "Mapping of Database Objects has been done ......................";
+
+// Object ids of the base system tables looked for in each kind of file.
+std::span<const std::int32_t> PrimarySystemObjectIds();
+std::span<const std::int32_t> SecondarySystemObjectIds();
+
+// Base system table pages carry index ids below this; user allocation units
+// carry 256 and up, even when their header object id equals a system table's.
+inline constexpr std::uint16_t kFirstUserIndexId = 256;
+
+using PageList = std::vector<PageEntry>;
+
+// Header fields the inventory reads.
+struct InventoryHeader {
+  std::uint8_t pageType = 0;
+  std::uint16_t indexId = 0;
+  std::int32_t objectId = 0;
+  std::uint16_t fileId = 0;
+};
+InventoryHeader ReadInventoryHeader(ByteView page);
+
+class PageInventory {
+ public:
+  // Pages of the base system tables, by header object id (index id below 256).
+  std::map<std::int32_t, PageList> systemPages;
+  // Data pages (type 1) with a header object id above 0, by allocation unit id.
+  std::map<std::uint64_t, PageList> dataPages;
+  // IAM pages (type 10) with a header object id above 0, by allocation unit id.
+  std::map<std::uint64_t, PageList> iamPages;
+
+  // The rules of one kind of file: which object ids are base system tables
+  // there, and whether its IAM pages are filed.
+  struct Filing {
+    std::span<const std::int32_t> systemObjectIds;
+    bool fileIamPages = true;
+  };
+  // Files the page at position whose header says h. fileId is the id recorded
+  // in the entry; 0 keeps the header's. Returns true when the page went into
+  // the system page map.
+  bool File(std::uint16_t fileId, std::uint32_t position, const InventoryHeader& h,
+            const Filing& filing);
+
+  // All pages whose header object id is objectId, whatever their index id, in
+  // unit order (SQL Server 2000 files name tables, not units, in headers).
+  PageList DataPagesOfObject(std::int32_t objectId) const;
+
+  std::size_t systemPageCount() const;
+  std::size_t entryCount() const;  // entries over all three maps
+  void Clear();
+};
+
+// Reads positions 0 to pageCount (inclusive) of a file, front to back, and
+// files each page. fileId is the id recorded in every entry; 0 keeps the id
+// each page's header carries. Stops early on a stop request.
+struct MappingResult {
+  std::uint64_t systemPages = 0;
+  // Pages read, by header page type (all zero pages count as type 0).
+  std::array<std::uint64_t, 256> pageTypeCounts{};
+  // Header file id of the first data page whose header file id is above 1.
+  std::uint16_t firstSecondaryFileId = 0;
+  bool stopped = false;
+};
+MappingResult MapFilePages(const ReadOnlyFile& file, std::uint64_t dataOffset,
+                           std::uint64_t pageCount, std::uint16_t fileId,
+                           const PageInventory::Filing& filing, PageInventory& inventory,
+                           ProgressSink& progress, const StopFlag& stop);
+
+}  // namespace tessaril

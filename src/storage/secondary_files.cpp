@@ -1,0 +1,130 @@
+// Finding and mapping the secondary (.ndf) files of a database.
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+#include "storage/database_file.h"
+
+namespace tessaril {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) ==
+                  std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+bool HasNdfExtension(const std::string& name) {
+  return name.size() >= 4 &&
+         EqualsIgnoringCase(std::string_view(name).substr(name.size() - 4), ".ndf");
+}
+
+fs::path FolderPath(const std::string& folder) {
+  return folder.empty() ? fs::path(".") : fs::path(folder);
+}
+
+// The files of a folder, sorted by name so that every run maps them in the same order.
+std::vector<fs::path> RegularFilesIn(const std::string& folder) {
+  std::vector<fs::path> files;
+  std::error_code ec;
+  for (fs::directory_iterator it(FolderPath(folder), ec), end; !ec && it != end; it.increment(ec)) {
+    std::error_code typeError;
+    if (it->is_regular_file(typeError)) files.push_back(it->path());
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+// Data files travel between Windows and Linux: a name recorded as SALES_2.NDF
+// is found as sales_2.ndf when only the case differs.
+std::string ExistingPath(const std::string& path) {
+  std::error_code ec;
+  if (fs::exists(path, ec)) return path;
+  const fs::path wanted(path);
+  const std::string parent = wanted.has_parent_path() ? wanted.parent_path().string() + "/" : "";
+  for (const fs::path& candidate : RegularFilesIn(parent)) {
+    if (EqualsIgnoringCase(candidate.filename().string(), wanted.filename().string())) {
+      return candidate.string();
+    }
+  }
+  return path;
+}
+
+}  // namespace
+
+std::string SecondaryFileCandidate(const std::string& primaryFolder,
+                                   const std::string& recordedPath) {
+  const std::size_t slash = recordedPath.find_last_of("\\/");
+  const std::string name =
+      slash == std::string::npos ? recordedPath : recordedPath.substr(slash + 1);
+  const std::size_t dot = name.find_last_of('.');
+  const std::string title = dot == std::string::npos ? std::string() : name.substr(0, dot);
+  return primaryFolder + (title.empty() ? name : title + ".ndf");
+}
+
+void DatabaseFile::DiscoverSecondaryFiles(std::vector<SecondaryFile>& fileTable,
+                                          ProgressSink& progress, const StopFlag& stop) {
+  if (fileTable.empty()) {
+    MapSecondaryFilesBySearch(fileTable, progress, stop);
+    return;
+  }
+  for (SecondaryFile& row : fileTable) {
+    if (row.fileId > 1) row.path = SecondaryFileCandidate(folder(), row.path);
+  }
+  MapSecondaryFilesFromTable(fileTable, progress, stop);
+}
+
+void DatabaseFile::MapSecondaryFilesFromTable(std::vector<SecondaryFile>& fileTable,
+                                              ProgressSink& progress, const StopFlag& stop) {
+  const PageInventory::Filing filing{SecondarySystemObjectIds(), false};
+  for (SecondaryFile& row : fileTable) {
+    if (row.fileId <= 1 || stop.requested()) continue;
+    Result<ReadOnlyFile> file = ReadOnlyFile::Open(ExistingPath(row.path));
+    if (!file) continue;
+    row.path = file->path();
+    row.fileSize = file->size();
+    row.pageCount = row.fileSize / kPageSize;
+    row.dataOffset = static_cast<std::uint32_t>(row.fileSize % kPageSize);
+    progress.ProgressRange(0, row.pageCount);
+    progress.ProgressPos(0);
+    MapFilePages(*file, row.dataOffset, row.pageCount, row.fileId, filing, inventory_, progress,
+                 stop);
+    AddSecondary(row, std::move(file).value());
+  }
+}
+
+void DatabaseFile::MapSecondaryFilesBySearch(std::vector<SecondaryFile>& fileTable,
+                                             ProgressSink& progress, const StopFlag& stop) {
+  fileTable.clear();
+  const PageInventory::Filing filing{SecondarySystemObjectIds(), false};
+  std::error_code ec;
+  for (const fs::path& candidate : RegularFilesIn(folder())) {
+    if (stop.requested()) break;
+    if (!HasNdfExtension(candidate.filename().string()) || fs::equivalent(candidate, path_, ec)) {
+      continue;
+    }
+    Result<ReadOnlyFile> file = ReadOnlyFile::Open(candidate.string());
+    if (!file) continue;
+    SecondaryFile row;
+    row.path = file->path();
+    row.fileSize = file->size();
+    row.pageCount = row.fileSize / kPageSize;
+    row.dataOffset = static_cast<std::uint32_t>(
+        CheckDataOffset(*file, row.pageCount, progress, stop).dataOffset);
+    progress.ProgressRange(0, row.pageCount);
+    progress.ProgressPos(0);
+    const MappingResult mapped =
+        MapFilePages(*file, row.dataOffset, row.pageCount, 0, filing, inventory_, progress, stop);
+    if (mapped.firstSecondaryFileId == 0 || secondaryFiles_.count(mapped.firstSecondaryFileId)) {
+      continue;
+    }
+    row.fileId = mapped.firstSecondaryFileId;
+    fileTable.push_back(row);
+    AddSecondary(std::move(row), std::move(file).value());
+  }
+}
+
+}  // namespace tessaril
