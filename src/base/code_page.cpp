@@ -28,8 +28,11 @@ char32_t DecodeSingleByte(iconv_t cd, std::uint8_t byte) {
   std::size_t inLeft = 1;
   std::size_t outLeft = sizeof(out);
   iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1) ||
-      outLeft != sizeof(out) - sizeof(char32_t)) {
+  const bool converted = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1);
+  // Converters of code pages with combining marks (1255, 1258) hold a base
+  // letter back until they see what follows; flushing releases it.
+  iconv(cd, nullptr, nullptr, &outPtr, &outLeft);
+  if (!converted || outLeft != sizeof(out) - sizeof(char32_t)) {
     return byte >= 0x80 && byte <= 0x9F ? char32_t{byte} : kReplacement;
   }
   return out[0];

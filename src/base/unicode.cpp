@@ -74,6 +74,9 @@ char32_t NextUtf8(std::string_view text, std::size_t& pos) {
     ++pos;
     return kReplacement;
   }
+  // Any fault (truncation, a bad continuation byte, an overlong form, a
+  // surrogate, a value past U+10FFFF) consumes the lead byte only; the bytes
+  // after it are then judged on their own.
   if (pos + length > text.size()) {
     ++pos;
     return kReplacement;
@@ -86,8 +89,11 @@ char32_t NextUtf8(std::string_view text, std::size_t& pos) {
     }
     cp = (cp << 6) | (next & 0x3Fu);
   }
+  if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+    ++pos;
+    return kReplacement;
+  }
   pos += length;
-  if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return kReplacement;
   return cp;
 }
 

@@ -44,7 +44,8 @@ TEST(Unicode, Utf8RoundTripsThroughUtf16Le) {
 TEST(Unicode, MalformedUtf8BecomesReplacement) {
   EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16("a\xC3")), "a\uFFFD");          // truncated
   EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16("\xC0\xAF")), "\uFFFD\uFFFD");  // overlong
-  EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16("\xED\xA0\x80")), "\uFFFD");    // encoded surrogate
+  EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16("\xED\xA0\x80")), "\uFFFD\uFFFD\uFFFD");  // encoded surrogate
+  EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16("\xE2\x82" "A")), "\uFFFD\uFFFDA");  // cut short
 }
 
 }  // namespace

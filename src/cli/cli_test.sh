@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# End-to-end checks of tessaril-cli: golden outputs over the corpus, messages
+# and exit statuses for files that cannot be used, and usage errors.
+# usage: cli_test.sh CLI GOLDEN_DIR   (TESSARIL_UPDATE_GOLDEN=1 rewrites the golden files)
+set -u
+cli=$1
+golden=$2
+corpus=${TESSARIL_CORPUS:-}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+passed=0
+failed=0
+
+ok() { passed=$((passed + 1)); }
+bad() { failed=$((failed + 1)); echo "FAIL: $*"; }
+
+# expect STATUS NAME -- COMMAND...: runs the command, keeps its output in $work/out and $work/err.
+expect() {
+  local want=$1 name=$2
+  shift 3
+  "$@" >"$work/out" 2>"$work/err"
+  local got=$?
+  if [ "$got" -eq "$want" ]; then ok; else bad "$name: exit status $got, expected $want"; cat "$work/err"; fi
+}
+
+# contains FILE TEXT NAME
+contains() {
+  if grep -qF -- "$2" "$1"; then ok; else bad "$3: '$2' not in output"; cat "$1"; fi
+}
+
+# same_as_golden NAME: compares $work/out (corpus path replaced by CORPUS) with the golden file.
+same_as_golden() {
+  local file="$golden/$1"
+  sed "s#$corpus#CORPUS#g" "$work/out" >"$work/normalised"
+  if [ "${TESSARIL_UPDATE_GOLDEN:-}" = 1 ]; then
+    mkdir -p "$(dirname "$file")"
+    cp "$work/normalised" "$file"
+  fi
+  if diff -u "$file" "$work/normalised" >"$work/diff"; then ok; else bad "$1 differs from golden"; head -40 "$work/diff"; fi
+}
+
+# Usage and help.
+expect 2 "no command" -- "$cli"
+expect 2 "unknown command" -- "$cli" frobnicate
+for command in info pages page scan; do
+  expect 0 "$command --help" -- "$cli" "$command" --help
+  contains "$work/out" "usage: tessaril-cli $command" "$command --help"
+done
+expect 2 "info without a file" -- "$cli" info
+expect 2 "unknown option" -- "$cli" info x.mdf --bogus
+
+# Files that cannot be used: the scan's own messages, a clean exit.
+: >"$work/empty.mdf"
+head -c 5000 /dev/zero >"$work/short.mdf"
+head -c 81920 /dev/zero >"$work/zeros.mdf"
+expect 1 "missing file" -- "$cli" info "$work/missing.mdf"
+contains "$work/err" "File cannot be open..........." "missing file"
+expect 1 "directory" -- "$cli" info "$work"
+contains "$work/err" "File cannot be open..........." "directory"
+for f in empty short zeros; do
+  expect 1 "$f file" -- "$cli" info "$work/$f.mdf"
+  contains "$work/err" "Whether File is not valid mdf file or file is highly corrupted..........." "$f file"
+done
+expect 1 "scan of an empty file" -- "$cli" scan "$work/empty.mdf" --log-dir "$work"
+contains "$work/out" "Scanning process aborted." "scan of an empty file"
+expect 1 "scan of a file not named .mdf" -- "$cli" scan "$work/missing.txt" --no-log
+contains "$work/err" "Please select valid SQL file path to continue the recovery process." "non-mdf"
+expect 1 "scan with a missing log folder" -- "$cli" scan "$work/empty.mdf" --log-dir "$work/nowhere"
+contains "$work/err" "Please select valid Log file path to continue the recovery process." "log folder"
+expect 1 "page of an unusable file" -- "$cli" page "$work/short.mdf" 1:1
+
+if [ -z "$corpus" ] || [ ! -d "$corpus" ]; then
+  echo "corpus folder not found (set TESSARIL_CORPUS): corpus checks skipped"
+else
+  while IFS=$'\t' read -r dir file _; do
+    [ "$dir" = dir ] && continue
+    expect 0 "info $dir" -- "$cli" info "$corpus/$dir/$file"
+    same_as_golden "info/$dir.txt"
+    expect 0 "pages $dir" -- "$cli" pages "$corpus/$dir/$file"
+    same_as_golden "pages/$dir.tsv"
+    expect 0 "page 1:9 of $dir" -- "$cli" page "$corpus/$dir/$file" 1:9
+    same_as_golden "page/$dir.1-9.txt"
+  done <"$corpus/MANIFEST.tsv"
+
+  pubs="$corpus/sql2008_pubs/pubs.mdf"
+  expect 0 "pages --object" -- "$cli" pages "$pubs" --object 34
+  same_as_golden "pages/sql2008_pubs.object34.tsv"
+  expect 0 "pages --unit" -- "$cli" pages "$pubs" --unit 0x100000000220000
+  same_as_golden "pages/sql2008_pubs.unit-34-256.tsv"
+  expect 1 "page 0" -- "$cli" page "$pubs" 1:0
+  contains "$work/err" "page 1:0 cannot be read" "page 0"
+  expect 2 "bad page address" -- "$cli" page "$pubs" 9
+  expect 1 "unknown file id" -- "$cli" page "$pubs" 3:100
+
+  mkdir "$work/logs"
+  expect 0 "scan" -- "$cli" scan "$pubs" --log-dir "$work/logs"
+  same_as_golden "scan/sql2008_pubs.txt"
+  contains "$work/err" "Log file path : $work/logs/CorvaneSQLDatabaseRec_log_" "scan log path"
+  log=$(ls "$work"/logs/CorvaneSQLDatabaseRec_log_*.txt 2>/dev/null | head -1)
+  if [ -n "$log" ] && [ "$(head -c 6 "$log" | od -An -tx1 | tr -d ' \n')" = "fffe0d000a00" ]; then ok; else bad "scan log starts with FF FE 0D 00 0A 00"; fi
+  if [ -n "$log" ] && iconv -f UTF-16LE -t UTF-8 "$log" | grep -q "Scanning of file starts..."; then ok; else bad "scan log holds the lines"; fi
+  expect 0 "scan without log" -- "$cli" scan "$pubs" --no-log --advanced
+  contains "$work/out" "Advanced mode is selected for file recovery." "advanced mode"
+  expect 0 "scan with a collation name" -- "$cli" scan "$pubs" --no-log --collation Latin1_General_CI_AS
+  expect 1 "scan with an unknown collation" -- "$cli" scan "$pubs" --no-log --collation Nope_CI_AS
+fi
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

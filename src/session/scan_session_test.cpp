@@ -1,0 +1,156 @@
+#include "session/scan_session.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "base/unicode.h"
+#include "testing/corpus.h"
+
+namespace tessaril {
+namespace {
+
+// Records what a scan reports, in order.
+class RecordingEvents : public ScanEvents {
+ public:
+  std::vector<std::string> logLines;
+  std::vector<std::string> fatals;
+  std::vector<std::string> boxes;
+  std::vector<std::string> statuses;
+  bool progressVisible = false;
+  std::function<void(std::uint64_t)> onProgress;
+
+  void ProgressRange(std::uint64_t, std::uint64_t) override {}
+  void ProgressPos(std::uint64_t position) override {
+    if (onProgress) onProgress(position);
+  }
+  void StatusText(std::string_view text) override { statuses.emplace_back(text); }
+  void Fatal(std::string_view text, std::string_view) override { fatals.emplace_back(text); }
+  void LogLine(std::string_view text) override { logLines.emplace_back(text); }
+  void CaptionText(std::string_view) override {}
+  void InformationBox(std::string_view text) override { boxes.emplace_back(text); }
+  void ProgressVisible(bool visible) override { progressVisible = visible; }
+  void ClearViews() override {}
+};
+
+std::tm Noon() {
+  std::tm t{};
+  t.tm_mday = 9;
+  t.tm_mon = 11;
+  t.tm_year = 126;
+  t.tm_hour = 12;
+  return t;
+}
+
+class ScanSessionTest : public ::testing::Test {
+ protected:
+  ScanOutcome Scan(const std::string& path, std::uint32_t mode = kStandardMode) {
+    session_.options.dataFilePath = path;
+    session_.options.logFolder = logDir_.path().string() + "/";
+    session_.options.recoveryMode = mode;
+    EXPECT_TRUE(session_.BeginScan(events_, Noon()).ok());
+    EXPECT_TRUE(session_.busy());
+    const ScanOutcome outcome = session_.RunScan(events_);
+    EXPECT_FALSE(session_.busy());
+    EXPECT_FALSE(events_.progressVisible);
+    return outcome;
+  }
+  std::vector<std::string> ExpectedOpening(const std::string& path, const char* modeLine) const {
+    return {path + " File is selected for recovery....", "Browse File Path:\t" + path + "\r\n",
+            modeLine, "Scanning of file starts..."};
+  }
+
+  testing::TempDir logDir_;
+  ScanSession session_;
+  RecordingEvents events_;
+};
+
+TEST_F(ScanSessionTest, CorpusFileOpensAndLogsEachStep) {
+  TESSARIL_REQUIRE_CORPUS();
+  const auto file = testing::FindCorpusFile("sql2012_nerddinner");
+  ASSERT_TRUE(file);
+  const std::string path = file->path.string();
+  EXPECT_EQ(Scan(path), ScanOutcome::kOpened);
+  EXPECT_EQ(events_.logLines, ExpectedOpening(path, kStandardModeText));
+  EXPECT_TRUE(events_.fatals.empty());
+  ASSERT_NE(session_.databaseFile(), nullptr);
+  EXPECT_FALSE(session_.databaseFile()->inventory().systemPages.empty());
+  const std::vector<std::string> expectedStatus = {
+      kCheckingCorruptionText, kCheckingCorruptionDoneText, kMappingText, kMappingDoneText};
+  EXPECT_EQ(events_.statuses, expectedStatus);
+
+  // The log file holds the same lines, UTF-16, each ended by CR LF.
+  std::string expected = "\r\n" + std::string(80, '*') + "\r\n";
+  for (const std::string& line : events_.logLines) expected += line + "\r\n";
+  const std::vector<std::uint8_t> bytes = testing::ReadWholeFile(session_.scanLog().path());
+  ASSERT_GE(bytes.size(), 2u);
+  EXPECT_EQ(Utf16LeToUtf8(ByteView(bytes.data() + 2, bytes.size() - 2)), expected);
+}
+
+TEST_F(ScanSessionTest, UnusableFileAbortsTheScan) {
+  struct Case {
+    std::string path;
+    const char* fatal;
+  };
+  testing::WriteWholeFile(logDir_.path() / "short.mdf", std::vector<std::uint8_t>(100, 1));
+  const std::vector<Case> cases = {
+      {(logDir_.path() / "missing.mdf").string(), kFileCannotOpenText},
+      {(logDir_.path() / "short.mdf").string(), kInvalidFileText},
+  };
+  for (const Case& c : cases) {
+    events_ = RecordingEvents();
+    EXPECT_EQ(Scan(c.path, kAdvancedMode), ScanOutcome::kAborted) << c.path;
+    std::vector<std::string> expected = ExpectedOpening(c.path, kAdvancedModeText);
+    expected.emplace_back(kScanAbortedText);
+    EXPECT_EQ(events_.logLines, expected);
+    EXPECT_EQ(events_.fatals, std::vector<std::string>{c.fatal});
+    EXPECT_EQ(events_.boxes, std::vector<std::string>{kScanAbortedText});
+    EXPECT_EQ(session_.databaseFile(), nullptr);
+    EXPECT_TRUE(session_.advancedMode());
+  }
+}
+
+TEST_F(ScanSessionTest, SecondScanIsRefusedWhileBusy) {
+  session_.options.logFolder = logDir_.path().string() + "/";
+  ASSERT_TRUE(session_.BeginScan(events_, Noon()).ok());
+  const Status second = session_.BeginScan(events_, Noon());
+  EXPECT_EQ(second.error(), kBusyText);
+  session_.RequestStop();  // Stop frees the session at once
+  EXPECT_FALSE(session_.busy());
+  EXPECT_TRUE(session_.stopFlag().requested());
+}
+
+TEST_F(ScanSessionTest, StopWhileMappingGoesOnWithThePagesMapped) {
+  TESSARIL_REQUIRE_CORPUS();
+  const auto file = testing::FindCorpusFile("sql2014_pubs");
+  ASSERT_TRUE(file);
+  bool mapping = false;
+  events_.onProgress = [&](std::uint64_t position) {
+    mapping = mapping || events_.statuses.back() == kMappingText;
+    if (mapping && position >= 200) session_.RequestStop();
+  };
+  EXPECT_EQ(Scan(file->path.string()), ScanOutcome::kOpened);
+  ASSERT_NE(session_.databaseFile(), nullptr);
+  EXPECT_TRUE(session_.databaseFile()->mappingStopped());
+  EXPECT_FALSE(session_.stopFlag().requested());
+}
+
+// The worker runs on its own thread while the user presses Stop.
+TEST_F(ScanSessionTest, StopFromAnotherThreadIsSafe) {
+  TESSARIL_REQUIRE_CORPUS();
+  const auto file = testing::FindCorpusFile("sql2008r2_northwind");
+  ASSERT_TRUE(file);
+  session_.options.dataFilePath = file->path.string();
+  session_.options.logFolder = "";
+  ASSERT_TRUE(session_.BeginScan(events_, Noon()).ok());
+  std::thread worker([this] { session_.RunScan(events_); });
+  session_.RequestStop();
+  worker.join();
+  EXPECT_FALSE(session_.busy());
+  EXPECT_FALSE(session_.scanLog().isOpen());
+}
+
+}  // namespace
+}  // namespace tessaril

@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "storage/database_file.h"
+#include "storage/test_files.h"
+#include "testing/corpus.h"
+
+namespace tessaril {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::MakeFile;
+using testing::PageSpec;
+
+TEST(SecondaryFiles, CandidateIsTheRecordedNameBesideThePrimary) {
+  struct Case {
+    const char* recorded;
+    const char* expected;
+  };
+  const std::vector<Case> cases = {
+      {"D:\\data\\sales_2.ndf", "/db/sales_2.ndf"},
+      {"x.dat", "/db/x.ndf"},
+      {"C:\\a.b\\archive.2020.NDF", "/db/archive.2020.ndf"},
+      {"C:\\data\\noext", "/db/noext"},
+      {"C:\\data\\.ndf", "/db/.ndf"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(SecondaryFileCandidate("/db/", c.recorded), c.expected) << c.recorded;
+}
+
+// A primary file (system pages only) and secondary files in one folder.
+class SecondaryFilesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Write("main.mdf", MakeFile(std::vector<PageSpec>(10, PageSpec{1, 34, 1})));
+    NullProgress progress;
+    auto opened = DatabaseFile::Open((dir_.path() / "main.mdf").string(), false, progress, stop_);
+    ASSERT_TRUE(opened.ok()) << opened.error();
+    db_ = std::move(opened).value();
+  }
+  void Write(const char* name, const std::vector<std::uint8_t>& bytes) {
+    testing::WriteWholeFile(dir_.path() / name, bytes);
+  }
+  // Data pages of unit (1977, 256), a system page of 2187 and an IAM page;
+  // headers name file id headerFileId.
+  static std::vector<std::uint8_t> SecondaryPages(std::uint16_t headerFileId) {
+    std::vector<PageSpec> pages(12, PageSpec{1, 1977, 256, headerFileId});
+    pages[0] = {15, 0, 0, headerFileId};
+    pages[3] = {1, 2187, 0, headerFileId};
+    pages[4] = {10, 1977, 256, headerFileId};
+    pages[5] = {1, 34, 0, headerFileId};
+    return MakeFile(pages);
+  }
+
+  testing::TempDir dir_;
+  StopFlag stop_;
+  std::unique_ptr<DatabaseFile> db_;
+  NullProgress progress_;
+};
+
+TEST_F(SecondaryFilesTest, FileTableRowsAreFoundBesideThePrimaryInAnyCase) {
+  Write("SALES_2.ndf", SecondaryPages(9));  // header file ids are not trusted here
+  std::vector<SecondaryFile> table = {
+      {0, 1, "main", "C:\\SQL\\main.mdf"},
+      {0, 2, "sales", "D:\\Data\\sales_2.dat"},
+      {0, 3, "gone", "D:\\Data\\gone.ndf"},
+  };
+  db_->DiscoverSecondaryFiles(table, progress_, stop_);
+  ASSERT_EQ(db_->secondaryFiles().size(), 1u);
+  const SecondaryFile& row = db_->secondaryFiles().at(2);
+  EXPECT_EQ(fs::path(row.path).filename(), "SALES_2.ndf");
+  EXPECT_EQ(row.pageCount, 12u);
+  EXPECT_EQ(row.dataOffset, 0u);
+
+  const PageInventory& inv = db_->inventory();
+  const PageList& data = inv.dataPages.at(AllocationUnitId(1977, 256));
+  EXPECT_EQ(data.size(), 8u);
+  for (const PageEntry& e : data) EXPECT_EQ(e.fileId, 2);
+  EXPECT_FALSE(inv.systemPages.count(2187));            // not a system id in secondary files
+  EXPECT_TRUE(inv.dataPages.count(AllocationUnitId(2187, 0)));
+  EXPECT_TRUE(inv.iamPages.empty());                     // IAM pages of secondary files are not filed
+  EXPECT_EQ(inv.systemPages.at(34).size(), 11u);         // 10 primary + 1 secondary
+
+  const auto header = db_->ReadPageHeader({2, 6});
+  ASSERT_TRUE(header);
+  EXPECT_EQ(header->objectId, 1977);
+  EXPECT_FALSE(db_->ReadRawPage({2, 13}));
+  EXPECT_FALSE(db_->ReadRawPage({3, 1}));
+}
+
+TEST_F(SecondaryFilesTest, EmptyFileTableSearchesTheFolder) {
+  std::vector<std::uint8_t> shifted = SecondaryPages(4);
+  shifted.insert(shifted.begin(), 512, 0x55);  // found by the offset check
+  Write("extra.NDF", shifted);
+  Write("nodata.ndf", MakeFile({{15, 0, 0, 5}, {2, 34, 1, 5}}));  // no data page
+  Write("notes.txt", SecondaryPages(6));
+  fs::create_directory(dir_.path() / "folder.ndf");
+
+  std::vector<SecondaryFile> table;
+  db_->DiscoverSecondaryFiles(table, progress_, stop_);
+  ASSERT_EQ(table.size(), 1u);
+  EXPECT_EQ(table[0].fileId, 4);
+  EXPECT_EQ(table[0].dataOffset, 512u);
+  EXPECT_EQ(fs::path(table[0].path).filename(), "extra.NDF");
+  ASSERT_TRUE(db_->secondaryFiles().count(4));
+  const auto header = db_->ReadPageHeader({4, 7});
+  ASSERT_TRUE(header);
+  EXPECT_EQ(header->pageId, (PageId{4, 7}));
+  // The file without a data page adds its pages, under their header file id, but no row.
+  const PageList& system = db_->inventory().systemPages.at(34);  // 10 primary, 1 from nodata.ndf
+  EXPECT_TRUE(std::any_of(system.begin(), system.end(), [](const PageEntry& e) { return e.fileId == 5; }));
+  EXPECT_FALSE(db_->secondaryFiles().count(5));
+  EXPECT_FALSE(db_->secondaryFiles().count(6));
+}
+
+}  // namespace
+}  // namespace tessaril

@@ -1,0 +1,28 @@
+// Test-only builders of pages and small data files.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <vector>
+
+#include "storage/page_id.h"
+
+namespace tessaril::testing {
+
+struct PageSpec {
+  std::uint8_t type = 0;
+  std::int32_t objectId = 0;
+  std::uint16_t indexId = 0;
+  std::uint16_t fileId = 1;
+  std::int32_t pageNumber = 0;
+};
+
+// An 8192-byte page whose header carries the given fields.
+std::vector<std::uint8_t> MakePage(const PageSpec& spec);
+
+// Pages numbered by position (pageNumber := position) unless keepNumbers.
+std::vector<std::uint8_t> MakeFile(std::vector<PageSpec> pages, bool keepNumbers = false);
+
+void SetU32(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t value);
+
+}  // namespace tessaril::testing
