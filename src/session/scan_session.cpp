@@ -40,7 +40,7 @@ void ScanSession::Finish(ScanEvents& events) {
 
 ScanOutcome ScanSession::RunScan(ScanEvents& events) {
   std::lock_guard<std::mutex> running(workerMutex_);
-  sql2000Layout_ = false;
+  options.isSql2000 = 0;
   ResetScan();
   const std::string path = snapshotMode_ ? snapshotDataPath_ : dataFilePath_;
   if (!path.empty()) LogLine(kBrowseFilePathText + path + "\r\n", events);

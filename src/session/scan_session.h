@@ -66,7 +66,9 @@ class ScanSession {
   const ScanLog& scanLog() const { return log_; }
   const DatabaseFile* databaseFile() const { return databaseFile_.get(); }
   bool advancedMode() const { return advancedMode_; }
-  bool sql2000Layout() const { return sql2000Layout_; }
+  // The catalog's layout flag shares its byte with the "Is SQL 2000" option:
+  // a scan clears it and the catalog sets it from what it finds.
+  bool sql2000Layout() const { return options.isSql2000 != 0; }
   const std::string& versionName() const { return versionName_; }
   const CollationResult& collation() const { return collation_; }
   bool snapshotMode() const { return snapshotMode_; }
@@ -81,7 +83,6 @@ class ScanSession {
   StopFlag stop_;
   std::mutex workerMutex_;  // held by RunScan: a new scan waits for the old worker
   ScanLog log_;
-  bool sql2000Layout_ = false;
   std::string versionName_;
   CollationResult collation_;
   bool snapshotMode_ = false;

@@ -11,7 +11,7 @@ namespace tessaril {
 namespace {
 
 using testing::MakeFile;
-using testing::PageSpec;
+using testing::PageFields;
 
 // Requests a stop when the progress of the mapping pass reaches a position.
 class StopAt final : public ProgressSink {
@@ -85,7 +85,7 @@ TEST(DatabaseFile, OnePageFileAndTheReadersBounds) {
 
 TEST(DatabaseFile, ReadsPagesWhereTheOffsetCheckPutThem) {
   testing::TempDir dir;
-  std::vector<std::uint8_t> bytes = MakeFile(std::vector<PageSpec>(20, PageSpec{1, 34, 1}));
+  std::vector<std::uint8_t> bytes = MakeFile(std::vector<PageFields>(20, PageFields{1, 34, 1}));
   bytes.insert(bytes.begin(), 512, 0xEE);
   const auto path = (dir.path() / "shifted.mdf").string();
   testing::WriteWholeFile(path, bytes);
@@ -102,7 +102,7 @@ TEST(DatabaseFile, ReadsPagesWhereTheOffsetCheckPutThem) {
 TEST(DatabaseFile, StopDuringMappingKeepsWhatWasMapped) {
   testing::TempDir dir;
   const auto path = (dir.path() / "stop.mdf").string();
-  testing::WriteWholeFile(path, MakeFile(std::vector<PageSpec>(400, PageSpec{1, 34, 1})));
+  testing::WriteWholeFile(path, MakeFile(std::vector<PageFields>(400, PageFields{1, 34, 1})));
   StopFlag stop;
   StopAt progress(stop, 100);
   auto db = DatabaseFile::Open(path, false, progress, stop);
@@ -135,7 +135,7 @@ TEST(DatabaseFile, WithoutInventoryAnyPageCanStillBeRead) {
 TEST(DatabaseFile, TextPageLocationUndoesAConstantShift) {
   testing::TempDir dir;
   const auto path = (dir.path() / "text.mdf").string();
-  std::vector<PageSpec> pages(30, PageSpec{3, 34, 0});
+  std::vector<PageFields> pages(30, PageFields{3, 34, 0});
   for (std::size_t i = 0; i < pages.size(); ++i) pages[i].pageNumber = static_cast<std::int32_t>(i + 2);
   pages[8].pageNumber = 8;  // lets the offset check settle on offset 0
   testing::WriteWholeFile(path, MakeFile(pages, true));

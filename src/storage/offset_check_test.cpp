@@ -12,7 +12,7 @@ namespace tessaril {
 namespace {
 
 using testing::MakeFile;
-using testing::PageSpec;
+using testing::PageFields;
 
 OffsetCheck Check(const std::vector<std::uint8_t>& bytes, const StopFlag& stop = StopFlag()) {
   testing::TempDir dir;
@@ -25,7 +25,7 @@ OffsetCheck Check(const std::vector<std::uint8_t>& bytes, const StopFlag& stop =
 }
 
 std::vector<std::uint8_t> Pages(std::size_t count) {
-  return MakeFile(std::vector<PageSpec>(count, PageSpec{1, 60, 0, 1, 0}));
+  return MakeFile(std::vector<PageFields>(count, PageFields{1, 60, 0, 1, 0}));
 }
 
 std::vector<std::uint8_t> WithPrefix(std::vector<std::uint8_t> bytes, std::size_t n) {

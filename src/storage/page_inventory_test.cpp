@@ -17,9 +17,9 @@ struct Filed {
   bool iam;
 };
 
-Filed FileOne(const testing::PageSpec& spec, const PageInventory::Filing& filing) {
+Filed FileOne(const testing::PageFields& fields, const PageInventory::Filing& filing) {
   PageInventory inventory;
-  const std::vector<std::uint8_t> page = testing::MakePage(spec);
+  const std::vector<std::uint8_t> page = testing::MakePage(fields);
   const bool system = inventory.File(0, 5, ReadInventoryHeader(ByteView(page.data(), page.size())), filing);
   EXPECT_EQ(system, !inventory.systemPages.empty());
   return {system, !inventory.dataPages.empty(), !inventory.iamPages.empty()};
@@ -30,7 +30,7 @@ TEST(PageInventory, FilesEachPageByItsAllocationUnit) {
   const PageInventory::Filing secondary{SecondarySystemObjectIds(), false};
   struct Case {
     const char* name;
-    testing::PageSpec page;
+    testing::PageFields page;
     const PageInventory::Filing& filing;
     Filed expected;
   };

@@ -12,7 +12,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::MakeFile;
-using testing::PageSpec;
+using testing::PageFields;
 
 TEST(SecondaryFiles, CandidateIsTheRecordedNameBesideThePrimary) {
   struct Case {
@@ -33,7 +33,7 @@ TEST(SecondaryFiles, CandidateIsTheRecordedNameBesideThePrimary) {
 class SecondaryFilesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Write("main.mdf", MakeFile(std::vector<PageSpec>(10, PageSpec{1, 34, 1})));
+    Write("main.mdf", MakeFile(std::vector<PageFields>(10, PageFields{1, 34, 1})));
     NullProgress progress;
     auto opened = DatabaseFile::Open((dir_.path() / "main.mdf").string(), false, progress, stop_);
     ASSERT_TRUE(opened.ok()) << opened.error();
@@ -45,7 +45,7 @@ class SecondaryFilesTest : public ::testing::Test {
   // Data pages of unit (1977, 256), a system page of 2187 and an IAM page;
   // headers name file id headerFileId.
   static std::vector<std::uint8_t> SecondaryPages(std::uint16_t headerFileId) {
-    std::vector<PageSpec> pages(12, PageSpec{1, 1977, 256, headerFileId});
+    std::vector<PageFields> pages(12, PageFields{1, 1977, 256, headerFileId});
     pages[0] = {15, 0, 0, headerFileId};
     pages[3] = {1, 2187, 0, headerFileId};
     pages[4] = {10, 1977, 256, headerFileId};

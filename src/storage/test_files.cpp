@@ -15,18 +15,18 @@ void SetU16(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint16_t 
 
 }  // namespace
 
-std::vector<std::uint8_t> MakePage(const PageSpec& spec) {
+std::vector<std::uint8_t> MakePage(const PageFields& fields) {
   std::vector<std::uint8_t> page(kPageSize, 0);
   page[0] = 1;
-  page[1] = spec.type;
-  SetU16(page, 6, spec.indexId);
-  SetU32(page, 24, static_cast<std::uint32_t>(spec.objectId));
-  SetU32(page, 32, static_cast<std::uint32_t>(spec.pageNumber));
-  SetU16(page, 36, spec.fileId);
+  page[1] = fields.type;
+  SetU16(page, 6, fields.indexId);
+  SetU32(page, 24, static_cast<std::uint32_t>(fields.objectId));
+  SetU32(page, 32, static_cast<std::uint32_t>(fields.pageNumber));
+  SetU16(page, 36, fields.fileId);
   return page;
 }
 
-std::vector<std::uint8_t> MakeFile(std::vector<PageSpec> pages, bool keepNumbers) {
+std::vector<std::uint8_t> MakeFile(std::vector<PageFields> pages, bool keepNumbers) {
   std::vector<std::uint8_t> file;
   for (std::size_t i = 0; i < pages.size(); ++i) {
     if (!keepNumbers) pages[i].pageNumber = static_cast<std::int32_t>(i);

@@ -9,7 +9,7 @@
 
 namespace tessaril::testing {
 
-struct PageSpec {
+struct PageFields {
   std::uint8_t type = 0;
   std::int32_t objectId = 0;
   std::uint16_t indexId = 0;
@@ -18,10 +18,10 @@ struct PageSpec {
 };
 
 // An 8192-byte page whose header carries the given fields.
-std::vector<std::uint8_t> MakePage(const PageSpec& spec);
+std::vector<std::uint8_t> MakePage(const PageFields& fields);
 
 // Pages numbered by position (pageNumber := position) unless keepNumbers.
-std::vector<std::uint8_t> MakeFile(std::vector<PageSpec> pages, bool keepNumbers = false);
+std::vector<std::uint8_t> MakeFile(std::vector<PageFields> pages, bool keepNumbers = false);
 
 void SetU32(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t value);
 
