@@ -232,16 +232,14 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   SharedFile shared;
-  benchmark::RegisterBenchmark("PlainRead/pread_1MiB",
-                               [&shared](benchmark::State& state) {
-                                 tessaril::bench::PlainReadBenchmark(state, shared);
-                               })
+  benchmark::RegisterBenchmark(
+      "PlainRead/pread_1MiB",
+      [&shared](benchmark::State& state) { tessaril::bench::PlainReadBenchmark(state, shared); })
       ->Unit(benchmark::kMillisecond)
       ->UseRealTime();
-  benchmark::RegisterBenchmark("DatabaseFile_Open/inventory",
-                               [&shared](benchmark::State& state) {
-                                 tessaril::bench::OpenBenchmark(state, shared);
-                               })
+  benchmark::RegisterBenchmark(
+      "DatabaseFile_Open/inventory",
+      [&shared](benchmark::State& state) { tessaril::bench::OpenBenchmark(state, shared); })
       ->Unit(benchmark::kMillisecond)
       ->UseRealTime();
   benchmark::RunSpecifiedBenchmarks();

@@ -39,6 +39,7 @@ Result<std::unique_ptr<DatabaseFile>> DatabaseFile::Open(const std::string& path
                                             db->inventory_, progress, stop);
   db->mappingStopped_ = mapped.stopped;
   db->pageTypeCounts_ = mapped.pageTypeCounts;
+  db->inventory_.ShrinkToFit();
   progress.StatusText(kMappingDoneText);
   if (mapped.systemPages == 0) {
     return Error{kInvalidFileText, "no page of a base system table was found"};

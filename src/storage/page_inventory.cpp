@@ -80,6 +80,12 @@ std::size_t PageInventory::entryCount() const {
   return CountEntries(systemPages) + CountEntries(dataPages) + CountEntries(iamPages);
 }
 
+void PageInventory::ShrinkToFit() {
+  for (auto& [id, list] : systemPages) list.shrink_to_fit();
+  for (auto& [unit, list] : dataPages) list.shrink_to_fit();
+  for (auto& [unit, list] : iamPages) list.shrink_to_fit();
+}
+
 void PageInventory::Clear() {
   systemPages.clear();
   dataPages.clear();

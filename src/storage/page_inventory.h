@@ -65,6 +65,9 @@ class PageInventory {
   // unit order (SQL Server 2000 files name tables, not units, in headers).
   PageList DataPagesOfObject(std::int32_t objectId) const;
 
+  // Gives back the room the lists grew into while pages were filed.
+  void ShrinkToFit();
+
   std::size_t systemPageCount() const;
   std::size_t entryCount() const;  // entries over all three maps
   void Clear();

@@ -69,12 +69,13 @@ void DatabaseFile::DiscoverSecondaryFiles(std::vector<SecondaryFile>& fileTable,
                                           ProgressSink& progress, const StopFlag& stop) {
   if (fileTable.empty()) {
     MapSecondaryFilesBySearch(fileTable, progress, stop);
-    return;
+  } else {
+    for (SecondaryFile& row : fileTable) {
+      if (row.fileId > 1) row.path = SecondaryFileCandidate(folder(), row.path);
+    }
+    MapSecondaryFilesFromTable(fileTable, progress, stop);
   }
-  for (SecondaryFile& row : fileTable) {
-    if (row.fileId > 1) row.path = SecondaryFileCandidate(folder(), row.path);
-  }
-  MapSecondaryFilesFromTable(fileTable, progress, stop);
+  inventory_.ShrinkToFit();
 }
 
 void DatabaseFile::MapSecondaryFilesFromTable(std::vector<SecondaryFile>& fileTable,
