@@ -6,9 +6,9 @@ namespace tessaril::cli {
 namespace {
 
 TEST(Arguments, SplitsPositionalsFlagsAndValues) {
-  const auto args = ParseArguments({"a.mdf", "--deleted", "--log-dir", "/tmp", "--collation=X", "--",
-                                    "--literal"},
-                                   {"--deleted"}, {"--log-dir", "--collation"});
+  const auto args = ParseArguments(
+      {"a.mdf", "--deleted", "--log-dir", "/tmp", "--collation=X", "--", "--literal"},
+      {"--deleted"}, {"--log-dir", "--collation"});
   ASSERT_TRUE(args.ok());
   EXPECT_EQ(args->positional, (std::vector<std::string>{"a.mdf", "--literal"}));
   EXPECT_TRUE(args->Has("--deleted"));

@@ -87,6 +87,12 @@ else
   same_as_golden "pages/sql2008_pubs.object34.tsv"
   expect 0 "pages --unit" -- "$cli" pages "$pubs" --unit 0x100000000220000
   same_as_golden "pages/sql2008_pubs.unit-34-256.tsv"
+  expect 0 "page of a data page" -- "$cli" page "$pubs" 1:192
+  same_as_golden "page/sql2008_pubs.1-192.txt"
+  expect 0 "page of an IAM page" -- "$cli" page "$pubs" 1:193
+  same_as_golden "page/sql2008_pubs.1-193.txt"
+  expect 0 "page with deleted records carved" -- "$cli" page "$corpus/sql2000_northwind/northwnd.mdf" 1:16 --carve
+  same_as_golden "page/sql2000_northwind.1-16.carve.txt"
   expect 1 "page 0" -- "$cli" page "$pubs" 1:0
   contains "$work/err" "page 1:0 cannot be read" "page 0"
   expect 2 "bad page address" -- "$cli" page "$pubs" 9

@@ -9,8 +9,12 @@
 
 #include "cli/arguments.h"
 #include "cli/commands.h"
+#include "cli/page_dump.h"
 #include "cli/terminal_events.h"
+#include "storage/boot_page.h"
 #include "storage/database_file.h"
+#include "values/collation_lookup.h"
+#include "values/collation_table.h"
 
 namespace tessaril::cli {
 
@@ -25,8 +29,11 @@ const char* const kPagesUsage =
     "  --object ID   only pages whose header names this object id\n"
     "  --unit AUID   only pages of this allocation unit (decimal or 0x hex)\n";
 const char* const kPageUsage =
-    "usage: tessaril-cli page FILE FILEID:PAGE\n"
-    "  Every field of one page's header, with torn bits put back.\n";
+    "usage: tessaril-cli page FILE FILEID:PAGE [--deleted] [--carve]\n"
+    "  Every field of one page's header, with torn bits put back, then every\n"
+    "  slot and its record.\n"
+    "  --deleted   decode ghost (deleted) records too\n"
+    "  --carve     also look for deleted records in free space (implies --deleted)\n";
 
 namespace {
 
@@ -38,8 +45,10 @@ struct Inspection {
 // Parses the words, prints --help or usage errors, and opens the file.
 Inspection OpenForInspection(const std::vector<std::string>& words, const char* usage,
                              std::size_t positionalCount, const std::set<std::string>& valueOptions,
-                             InventoryMode mode, Arguments& args) {
-  Result<Arguments> parsed = ParseArguments(words, {"--help"}, valueOptions);
+                             InventoryMode mode, Arguments& args,
+                             std::set<std::string> flagOptions = {}) {
+  flagOptions.insert("--help");
+  Result<Arguments> parsed = ParseArguments(words, flagOptions, valueOptions);
   if (parsed && parsed->Has("--help")) {
     std::cout << usage;
     return {kExitOk, nullptr};
@@ -115,6 +124,25 @@ std::vector<InventoryRow> InventoryRows(const PageInventory& inventory) {
   return out;
 }
 
+// The boot page's version, name and collation, worded as the scan log words them.
+void PrintDatabaseInfo(const DatabaseFile& db) {
+  const std::optional<CBootPage> boot = ReadBootPage(db);
+  const char* version = boot ? boot->versionName() : kUnknownVersionName;
+  std::cout << "Database version: " << version << '\n'
+            << "database name: " << (boot ? boot->databaseName : std::string()) << '\n';
+  if (boot && boot->unsupportedPageSize()) {
+    std::cout << "unsupported page size: this format uses 2 KB pages, which cannot be decoded\n";
+  }
+  CollationResult collation;
+  if (boot) {
+    ApplyDatabaseCollation(CollationTable::LoadBesideProgram(), boot->collationId, {}, collation);
+  }
+  std::cout << "Collation Type: " << (collation.found ? collation.name : "Unknown Collation")
+            << '\n'
+            << "collation id: " << (boot ? boot->collationId : 0) << '\n'
+            << "code page: " << collation.codePage << '\n';
+}
+
 }  // namespace
 
 int InfoCommand(const std::vector<std::string>& words) {
@@ -125,8 +153,9 @@ int InfoCommand(const std::vector<std::string>& words) {
   std::cout << "file: " << db.path() << '\n'
             << "file size: " << db.fileSize() << " bytes\n"
             << "page count: " << db.pageCount() << '\n'
-            << "data offset: " << DataOffsetText(db) << '\n'
-            << "pages by type:\n";
+            << "data offset: " << DataOffsetText(db) << '\n';
+  PrintDatabaseInfo(db);
+  std::cout << "pages by type:\n";
   for (std::size_t type = 0; type < db.pageTypeCounts().size(); ++type) {
     if (db.pageTypeCounts()[type] == 0) continue;
     std::cout << "  " << type << " " << PageTypeName(static_cast<std::uint32_t>(type)) << ": "
@@ -178,7 +207,8 @@ int PagesCommand(const std::vector<std::string>& words) {
 
 int PageCommand(const std::vector<std::string>& words) {
   Arguments args;
-  Inspection in = OpenForInspection(words, kPageUsage, 2, {}, InventoryMode::kSkip, args);
+  Inspection in = OpenForInspection(words, kPageUsage, 2, {}, InventoryMode::kSkip, args,
+                                    {"--deleted", "--carve"});
   if (!in.db) return in.status;
   const std::string& address = args.positional[1];
   const std::size_t colon = address.find(':');
@@ -227,6 +257,14 @@ int PageCommand(const std::vector<std::string>& words) {
             << "ghost record count: " << h.ghostRecordCount << '\n'
             << "torn bits: " << tornBits << '\n'
             << "torn bits restored: " << (h.tornBitsRestored ? "yes" : "no") << '\n';
+  RecordOptions options;
+  options.showAdvancedDeletedRecords = args.Has("--carve");
+  options.showDeletedRecords = args.Has("--deleted") || options.showAdvancedDeletedRecords;
+  const ByteView bytes(page->bytes.data(), page->bytes.size());
+  if (h.pageType == kBootPageType) PrintBootPage(std::cout, bytes);
+  if (h.pageType == kIamPageType) PrintIamPage(std::cout, bytes, *in.db);
+  const PrimaryRecordPage records(*page, in.db.get(), options);
+  PrintRecords(std::cout, records);
   return kExitOk;
 }
 

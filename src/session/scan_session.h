@@ -15,6 +15,7 @@
 #include "session/scan_log.h"
 #include "session/scan_options.h"
 #include "storage/database_file.h"
+#include "values/collation_lookup.h"
 
 namespace tessaril {
 
@@ -31,14 +32,6 @@ inline constexpr const char* kScanAbortedText = "Scanning process aborted.";
 enum class ScanOutcome {
   kAborted,  // the data file could not be used
   kOpened,   // the file set is open and its pages are mapped
-};
-
-// The collation found for the database.
-struct CollationResult {
-  bool found = false;
-  std::uint64_t collationId = 0;
-  std::uint32_t codePage = 1252;
-  std::string name;
 };
 
 class ScanSession {

@@ -12,6 +12,7 @@ namespace tessaril {
 // Page types the page store files; the record layer knows more.
 inline constexpr std::uint8_t kDataPageType = 1;
 inline constexpr std::uint8_t kIamPageType = 10;
+inline constexpr std::uint8_t kBootPageType = 13;
 
 // A short name for a page type ("data", "IAM", "boot", ...); "unknown" for
 // types no file should hold.

@@ -1,0 +1,93 @@
+#include "records/record_builder.h"
+
+#include <stdexcept>
+
+namespace tessaril::testing {
+namespace {
+
+void Put16(Bytes& b, std::size_t at, std::uint32_t v) {
+  b.at(at) = static_cast<std::uint8_t>(v);
+  b.at(at + 1) = static_cast<std::uint8_t>(v >> 8);
+}
+
+void Append16(Bytes& b, std::uint32_t v) {
+  b.push_back(static_cast<std::uint8_t>(v));
+  b.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+
+void Put32(Bytes& b, std::size_t at, std::uint32_t v) {
+  for (std::size_t i = 0; i < 4; ++i) b.at(at + i) = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+}  // namespace
+
+Bytes Hex(const std::string& hex) {
+  Bytes out;
+  for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
+    out.push_back(static_cast<std::uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+  }
+  return out;
+}
+
+Bytes FixedVarRecord(std::uint8_t status, const Bytes& fixed, std::uint16_t columnCount,
+                     const Bytes& nullBitmap, const std::vector<VarValue>& values) {
+  Bytes r = {status, 0};
+  Append16(r, static_cast<std::uint32_t>(4 + fixed.size()));
+  r.insert(r.end(), fixed.begin(), fixed.end());
+  Append16(r, columnCount);
+  if ((status & 0x10) != 0) r.insert(r.end(), nullBitmap.begin(), nullBitmap.end());
+  if ((status & 0x20) != 0) {
+    Append16(r, static_cast<std::uint32_t>(values.size()));
+    std::size_t end = r.size() + 2 * values.size();
+    for (const VarValue& v : values) {
+      end += v.bytes.size();
+      Append16(r, static_cast<std::uint32_t>(end) | (v.complex ? 0x8000u : 0u));
+    }
+    for (const VarValue& v : values) r.insert(r.end(), v.bytes.begin(), v.bytes.end());
+  }
+  return r;
+}
+
+Bytes StubRecord(std::uint16_t file, std::int32_t page, std::uint16_t slot) {
+  Bytes r(9, 0);
+  r[0] = 0x04;
+  Put32(r, 1, static_cast<std::uint32_t>(page));
+  Put16(r, 5, file);
+  Put16(r, 7, slot);
+  return r;
+}
+
+HeaderedPage MakeRecordPage(const PageLayout& layout, const std::vector<PageRecord>& records,
+                            const std::vector<std::uint16_t>& extraSlots) {
+  Bytes page(kPageSize, 0);
+  std::vector<std::uint16_t> slots;
+  std::size_t next = kPageHeaderSize;
+  for (const PageRecord& rec : records) {
+    const std::size_t at = rec.offset != 0 ? rec.offset : next;
+    if (at + rec.bytes.size() > kPageSize) throw std::logic_error("record does not fit");
+    std::copy(rec.bytes.begin(), rec.bytes.end(), page.begin() + static_cast<std::ptrdiff_t>(at));
+    slots.push_back(static_cast<std::uint16_t>(at));
+    next = at + rec.bytes.size();
+  }
+  slots.insert(slots.end(), extraSlots.begin(), extraSlots.end());
+  const std::uint32_t slotCount = layout.slotCount >= 0
+                                      ? static_cast<std::uint32_t>(layout.slotCount)
+                                      : static_cast<std::uint32_t>(slots.size());
+  for (std::size_t j = 0; j < slots.size(); ++j) Put16(page, kPageSize - 2 - 2 * j, slots[j]);
+  page[0] = 1;
+  page[1] = layout.type;
+  page[2] = layout.typeFlagBits;
+  page[3] = layout.level;
+  Put16(page, 6, layout.indexId);
+  Put16(page, 14, layout.minRecordLength);
+  Put16(page, 22, slotCount);
+  Put32(page, 24, static_cast<std::uint32_t>(layout.objectId));
+  Put16(page, 30, static_cast<std::uint32_t>(next));
+  Put32(page, 32, static_cast<std::uint32_t>(layout.pageNumber));
+  Put16(page, 36, layout.fileId);
+  Put16(page, 58, layout.ghostRecordCount);
+  CPage_Header header(page);
+  return {header, std::move(page)};
+}
+
+}  // namespace tessaril::testing

@@ -1,0 +1,53 @@
+// Test-only builders of records and pages of records.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "storage/database_file.h"
+
+namespace tessaril::testing {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes Hex(const std::string& hex);
+
+// A variable-length value of a FixedVar record.
+struct VarValue {
+  Bytes bytes;
+  bool complex = false;
+};
+
+// A FixedVar record: status A, status B 0, fixed-part end, fixed data, column
+// count, null bitmap (when status bit 4 is set), variable count and end
+// offsets (when status bit 5 is set), variable data.
+Bytes FixedVarRecord(std::uint8_t status, const Bytes& fixed, std::uint16_t columnCount,
+                     const Bytes& nullBitmap, const std::vector<VarValue>& values);
+
+// A forwarding stub pointing at page:slot of file.
+Bytes StubRecord(std::uint16_t file, std::int32_t page, std::uint16_t slot);
+
+struct PageRecord {
+  std::uint16_t offset = 0;  // 0: right after the previous record
+  Bytes bytes;
+};
+
+struct PageLayout {
+  std::uint8_t type = 1;
+  std::uint8_t level = 0;
+  std::uint8_t typeFlagBits = 0;
+  std::int32_t objectId = 1977;
+  std::uint16_t indexId = 256;
+  std::uint16_t fileId = 1;
+  std::int32_t pageNumber = 100;
+  std::uint16_t minRecordLength = 0;
+  std::uint16_t ghostRecordCount = 0;
+  std::int32_t slotCount = -1;  // -1: one slot per record
+};
+
+// A page holding the records (slot i points at record i) and a header.
+HeaderedPage MakeRecordPage(const PageLayout& layout, const std::vector<PageRecord>& records,
+                            const std::vector<std::uint16_t>& extraSlots = {});
+
+}  // namespace tessaril::testing
