@@ -16,11 +16,17 @@ int InfoCommand(const std::vector<std::string>& words);
 int PagesCommand(const std::vector<std::string>& words);
 int PageCommand(const std::vector<std::string>& words);
 int ScanCommand(const std::vector<std::string>& words);
+int TablesCommand(const std::vector<std::string>& words);
+int ColumnsCommand(const std::vector<std::string>& words);
+// pages FILE --table NAME: the pages chosen for one table.
+int TablePagesCommand(const std::vector<std::string>& words);
 
 // Usage texts, printed for --help and after a usage error.
 extern const char* const kInfoUsage;
 extern const char* const kPagesUsage;
 extern const char* const kPageUsage;
 extern const char* const kScanUsage;
+extern const char* const kTablesUsage;
+extern const char* const kColumnsUsage;
 
 }  // namespace tessaril::cli

@@ -24,10 +24,13 @@ const char* const kInfoUsage =
     "  and base system table pages of a primary data file.\n";
 const char* const kPagesUsage =
     "usage: tessaril-cli pages FILE [--object ID] [--unit AUID]\n"
+    "       tessaril-cli pages FILE --table NAME\n"
     "  The page inventory, one page a line, tab-separated: file id, page number,\n"
     "  page type, object id, index id, allocation unit id.\n"
     "  --object ID   only pages whose header names this object id\n"
-    "  --unit AUID   only pages of this allocation unit (decimal or 0x hex)\n";
+    "  --unit AUID   only pages of this allocation unit (decimal or 0x hex)\n"
+    "  --table NAME  the data pages chosen for a table, with the rowset and\n"
+    "                allocation unit they were chosen through\n";
 const char* const kPageUsage =
     "usage: tessaril-cli page FILE FILEID:PAGE [--deleted] [--carve]\n"
     "  Every field of one page's header, with torn bits put back, then every\n"
@@ -173,6 +176,16 @@ int InfoCommand(const std::vector<std::string>& words) {
 }
 
 int PagesCommand(const std::vector<std::string>& words) {
+  // --table NAME is the catalog's view of a table's pages.
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    if (words[i] == "--table" && i + 1 < words.size()) {
+      std::vector<std::string> rest;
+      for (std::size_t j = 0; j < words.size(); ++j) {
+        if (j != i) rest.push_back(words[j]);
+      }
+      return TablePagesCommand(rest);
+    }
+  }
   Arguments args;
   Inspection in =
       OpenForInspection(words, kPagesUsage, 1, {"--object", "--unit"}, InventoryMode::kMap, args);

@@ -13,10 +13,13 @@ constexpr const char* kUsage =
     "\n"
     "commands:\n"
     "  info FILE                  size, page count, data offset, pages by type\n"
-    "  pages FILE [--object ID] [--unit AUID]\n"
+    "  pages FILE [--object ID] [--unit AUID] | pages FILE --table NAME\n"
     "                             the page inventory, one page a line\n"
     "  page FILE FILEID:PAGE      every header field of one page\n"
     "  scan FILE [options]        scan the file as the desktop window does\n"
+    "  tables FILE [--all]        the objects of the rebuilt catalog\n"
+    "  columns FILE TABLE [--verbose]\n"
+    "                             the columns of a table in record order\n"
     "\n"
     "'tessaril-cli COMMAND --help' tells more about a command.\n";
 
@@ -35,6 +38,8 @@ int main(int argc, char** argv) {
   if (command == "pages") return PagesCommand(rest);
   if (command == "page") return PageCommand(rest);
   if (command == "scan") return ScanCommand(rest);
+  if (command == "tables") return TablesCommand(rest);
+  if (command == "columns") return ColumnsCommand(rest);
   std::cerr << "tessaril-cli: unknown command " << command << "\n" << kUsage;
   return kExitUsage;
 }

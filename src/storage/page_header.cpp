@@ -16,6 +16,11 @@ std::string ToString(PageId id) {
   return std::to_string(id.fileId) + ":" + std::to_string(id.pageNumber);
 }
 
+PageId LoadPageId(ByteView bytes, std::size_t offset) {
+  if (!bytes.Contains(offset, 6)) return {};
+  return {LoadU16(bytes, offset + 4), static_cast<std::int32_t>(LoadU32(bytes, offset))};
+}
+
 CPage_Header::CPage_Header(std::span<std::uint8_t> page) {
   Decode(page);
   if ((flagBits & kTornBitsFlag) != 0) {

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/byte_view.h"
+
 namespace tessaril {
 
 inline constexpr std::size_t kPageSize = 8192;
@@ -22,6 +24,10 @@ struct PageId {
 
 // "1:153", as pages are usually written.
 std::string ToString(PageId id);
+
+// A page pointer as pages and catalog rows store it: a 32-bit page number,
+// then a 16-bit file id (0:0 when the six bytes are not all there).
+PageId LoadPageId(ByteView bytes, std::size_t offset);
 
 // The address of one record: a page and a slot.
 struct RecordId {

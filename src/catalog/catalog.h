@@ -1,0 +1,55 @@
+// The catalog rebuilt from the base system tables: one list of rows per
+// table, in the order the pages hold them.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "catalog/column_row.h"
+#include "catalog/system_rows.h"
+#include "storage/database_file.h"
+
+namespace tessaril {
+
+// One column pair of a foreign key, with the names of both sides.
+struct ForeignKeyColumn {
+  std::int32_t foreignKeyId = 0;
+  std::int32_t keyOrdinal = 0;
+  std::int32_t referencingObjectId = 0;
+  std::int32_t referencingColumnId = 0;
+  std::int32_t referencedObjectId = 0;
+  std::int32_t referencedColumnId = 0;
+  std::string foreignKeyName;
+  std::string referencingTableName;
+  std::string referencingColumnName;
+  std::string referencedTableName;
+  std::string referencedColumnName;
+  std::uint32_t foreignKeyStatus = 0;
+};
+
+struct Catalog {
+  // True when the file keeps the SQL Server 2000 base tables.
+  bool sql2000Layout = false;
+  std::string databaseName;
+
+  std::vector<SecondaryFile> files;
+  std::vector<CatalogObject> objects;
+  std::vector<AllocationUnitRow> allocationUnits;
+  std::vector<RowsetRow> rowsets;
+  std::vector<ColumnRow> columns;
+  std::vector<ScalarTypeRow> scalarTypes;
+  std::vector<RowsetColumnRow> rowsetColumns;
+  std::vector<SingleReferenceRow> singleReferences;
+  std::vector<IndexRow> indexes;
+  std::vector<IndexColumnRow> indexColumns;
+  std::vector<HobtColumnRow> hobtColumns;
+  std::map<std::int32_t, Index2000Row> indexes2000;  // by object id
+  std::vector<ForeignKeyColumn> foreignKeyColumns;
+
+  // The first object row with this id, or null.
+  const CatalogObject* FindObject(std::int32_t id) const;
+};
+
+}  // namespace tessaril

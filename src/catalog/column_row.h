@@ -1,0 +1,43 @@
+// Column rows and the internal type codes every value step dispatches on.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "base/byte_view.h"
+
+namespace tessaril {
+
+// One row of the column table (2005 and later, or the 2000 layout).
+struct ColumnRow {
+  std::int32_t objectId = 0;
+  std::int16_t number = 0;
+  std::int32_t columnId = 0;
+  std::string name;
+  std::uint8_t systemType = 0;
+  std::int32_t userType = 0;
+  std::int16_t length = 0;  // bytes; -1 for the (max) types
+  std::uint8_t precision = 0;
+  std::uint8_t scale = 0;
+  std::int32_t collationId = 0;
+  std::uint32_t status = 0;
+  std::int16_t maxInRowLength = 0;
+  std::int32_t defaultObjectId = 0;
+  std::int32_t ruleObjectId = 0;
+  std::string identityText;  // "identity(seed,increment)" for identity columns
+  // 2000 layout only.
+  std::int16_t offsetInRow = 0;  // xoffset
+  std::uint8_t bitPosition = 0;
+  std::int16_t value32 = 0;     // the 16-bit value at fixed offset 32
+  std::uint8_t typeStatus = 0;  // bit 0: NOT NULL
+};
+
+// The internal code of a SQL Server system type (xtype); 3 for types not
+// listed (char among them).
+std::int32_t InternalTypeCode(std::uint8_t systemType);
+
+// "identity(seed,increment)" from the second variable column of a column
+// row, whose layout depends on its length.
+std::string IdentityText(ByteView value);
+
+}  // namespace tessaril

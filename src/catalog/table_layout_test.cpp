@@ -1,0 +1,177 @@
+#include "catalog/table_layout.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "catalog/column_row.h"
+#include "storage/test_files.h"
+#include "testing/corpus.h"
+
+namespace tessaril {
+namespace {
+
+TEST(HexText, DecodesPairsAndChoosesTheCharacterSet) {
+  const HexBytes wide = DecodeHexText("0x41004200");
+  EXPECT_EQ(wide.bytes, (std::vector<std::uint8_t>{0x41, 0x00, 0x42, 0x00}));
+  EXPECT_TRUE(wide.hasInnerZero);
+  EXPECT_EQ(HexTextToString("0x41004200"), "AB");
+  EXPECT_EQ(HexTextToString("0x4142"), "AB");
+  EXPECT_EQ(HexTextToString("0xE9"), "\u00E9");  // 8-bit text in the code page
+  EXPECT_TRUE(DecodeHexText("0x").bytes.empty());
+  EXPECT_EQ(HexTextToString(""), "");
+}
+
+TEST(IdentityText, ReadsSeedAndIncrementByLength) {
+  struct Case {
+    std::vector<std::uint8_t> bytes;
+    const char* text;
+  };
+  std::vector<std::uint8_t> twelve(12, 0);
+  twelve[4] = 0xE8, twelve[5] = 0x03, twelve[8] = 10;  // 1000, 10
+  std::vector<std::uint8_t> zeroIncrement(12, 0);
+  zeroIncrement[4] = 5;
+  std::vector<std::uint8_t> minusOne(12, 0xFF);
+  minusOne[8] = 1, minusOne[9] = minusOne[10] = minusOne[11] = 0;
+  std::vector<std::uint8_t> wide(24, 0);
+  wide[0] = 1, wide[8] = 0x00, wide[9] = 0x10, wide[16] = 2;  // 64-bit seed 4096, increment 2
+  std::vector<std::uint8_t> six = {0, 0, 7, 0, 3, 0};
+  const std::vector<Case> cases = {
+      {twelve, "identity(1000,10)"},    {{1, 2, 3}, "identity(1,1)"},
+      {zeroIncrement, "identity(5,1)"}, {minusOne, "identity(4294967295,1)"},
+      {wide, "identity(4096,2)"},       {six, "identity(7,3)"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(IdentityText(ByteView(c.bytes.data(), c.bytes.size())), c.text);
+  }
+}
+
+TEST(MakeColumnDef, SetsStorageKindAndLengthByTypeCode) {
+  struct Case {
+    std::int32_t code;
+    const char* typeText;
+    bool variable;
+    std::int16_t maxLength;
+    std::int32_t codeAfter;
+  };
+  const std::vector<Case> cases = {
+      {3, "char(12)", false, 12, 3},      {9, "int(4)", false, 0, 9},
+      {11, "nvarchar(40)", true, 40, 11}, {18, "sysname(256)", true, 256, 11},
+      {17, "varchar(-1)", true, 0, 17},   {31, "hierarchyid(892)", true, 0, 17},
+      {24, "decimal(9)", false, 9, 24},   {40, "x(1)", true, 0, 17},
+  };
+  for (const Case& c : cases) {
+    const ColumnDef d = MakeColumnDef("c", c.typeText, c.code);
+    EXPECT_EQ(d.isVariableLength, c.variable) << c.typeText;
+    EXPECT_EQ(d.maxLength, c.maxLength) << c.typeText;
+    EXPECT_EQ(d.typeCode, c.codeAfter) << c.typeText;
+    EXPECT_EQ(d.nullBit, -1);
+  }
+}
+
+// A catalog built in memory around one table of three columns.
+class LayoutOfBuiltCatalog : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing::WriteWholeFile(
+        dir_.path() / "x.mdf",
+        testing::MakeFile(std::vector<testing::PageFields>(10, testing::PageFields{1, 34, 0})));
+    NullProgress progress;
+    StopFlag stop;
+    auto db = DatabaseFile::Open((dir_.path() / "x.mdf").string(), false, progress, stop);
+    ASSERT_TRUE(db.ok());
+    db_ = std::move(db).value();
+
+    catalog_.objects = {Object(500, "V ", "T"), Object(600, "U ", "T"),
+                        Object(700, "PK", "PK_T", 600), Object(800, "P ", "proc")};
+    catalog_.scalarTypes = {{56, 4, "int", 56, 4, 10, 0, 0, 0},
+                            {167, 4, "varchar", 167, 8000, 0, 0, 0, 0}};
+    // Column rows arrive in descending column id order.
+    catalog_.columns = {Column(600, 3, "computed", 56), Column(600, 2, "name", 167),
+                        Column(600, 1, "id", 56), Column(600 | 0x01000000, 1, "duplicate id", 56)};
+    catalog_.rowsets = {{9000, 1, 600, 1, 1, 0, 1, 3}};
+    catalog_.rowsetColumns = {{9000, 1, 1, 0, 4, 0x00010001, 0}, {9000, 2, 2, 0, -1, 2, 0}};
+    catalog_.indexes = {{600, 1, "PK_T", 0x21, 1, 9000}};
+    catalog_.indexColumns = {{600, 1, 1, 0, 1, 0, 0}};
+    ForeignKeyColumn fk;
+    fk.referencingObjectId = 600;
+    fk.referencingColumnId = 2;
+    fk.referencedTableName = "Other";
+    fk.referencedColumnName = "code";
+    catalog_.foreignKeyColumns = {fk};
+  }
+  static CatalogObject Object(std::int32_t id, const char* type, const char* name,
+                              std::int32_t parent = 0) {
+    CatalogObject o;
+    o.id = id;
+    o.type = type;
+    o.name = name;
+    o.parentId = parent;
+    return o;
+  }
+  static ColumnRow Column(std::int32_t object, std::int32_t id, const char* name,
+                          std::uint8_t type) {
+    ColumnRow c;
+    c.objectId = object;
+    c.columnId = id;
+    c.name = name;
+    c.systemType = type;
+    c.userType = type;
+    c.length = type == 56 ? 4 : 20;
+    return c;
+  }
+  TableLayout Layout(const char* name, const char* type, std::vector<ModuleTextEntry> texts = {}) {
+    return BuildTableLayout(catalog_, *db_, name, type, texts, RecordOptions());
+  }
+
+  testing::TempDir dir_;
+  std::unique_ptr<DatabaseFile> db_;
+  Catalog catalog_;
+};
+
+TEST_F(LayoutOfBuiltCatalog, ATableIsFoundOnlyUnderItsOwnType) {
+  // The view comes first in the catalog and is found by name alone.
+  EXPECT_EQ(Layout("T", "U ").object.id, 500);
+  catalog_.objects.erase(catalog_.objects.begin());
+  const TableLayout table = Layout("T", "U ");
+  EXPECT_EQ(table.object.id, 600);
+  EXPECT_TRUE(table.layoutReady);
+  EXPECT_EQ(Layout("T", "S ").object.id, -1);
+  EXPECT_EQ(Layout("nothing", "U ").object.id, -1);
+
+  const TableLayout module = Layout("proc", "U ");
+  ASSERT_EQ(module.columns.size(), 3u);
+  EXPECT_EQ(module.columns[0].valueText, "800");
+  EXPECT_EQ(module.columns[1].valueText, "P ");
+  EXPECT_EQ(module.columns[2].valueText, "proc");
+  EXPECT_FALSE(module.layoutReady);
+}
+
+TEST_F(LayoutOfBuiltCatalog, ColumnsArePlacedKeyedAndComputedOnesHaveNoStorage) {
+  catalog_.objects.erase(catalog_.objects.begin());
+  const std::vector<ModuleTextEntry> texts = {
+      {"600", "3", "0x280069006400290020002B00200031003000"}};
+  const TableLayout t = Layout("T", "U ", texts);
+  ASSERT_EQ(t.columns.size(), 3u);  // the row with a masked duplicate id is skipped
+  EXPECT_EQ(t.columns[0].name, "id");
+  EXPECT_EQ(t.columns[1].name, "name");
+  EXPECT_EQ(t.columns[2].name, "computed");
+  EXPECT_EQ(t.columns[0].typeText, "int(4)");
+  EXPECT_EQ(t.columns[0].leafOffset, 4);
+  EXPECT_EQ(t.columns[0].nullBit, 1);  // the high half of the stored null bit is not part of it
+  EXPECT_TRUE(t.columns[0].isPrimaryKeyColumn);
+  EXPECT_TRUE(t.columns[1].isForeignKeyColumn);
+  EXPECT_EQ(ColumnItemText(t.columns[1]),
+            "name  varchar(20)  (foreign key) references Other( code)");
+  EXPECT_EQ(ColumnItemText(t.columns[0]), "id  int(4)[Primary Key]");
+  EXPECT_FALSE(t.columns[2].isInRowset);
+  EXPECT_EQ(t.columns[2].physicalOrdinal, kNoStorage);
+  EXPECT_EQ(t.columns[2].valueText, "(id) + 10");
+  EXPECT_EQ(t.firstStoredColumn, 0);
+  ASSERT_EQ(t.constraints.size(), 1u);
+  EXPECT_TRUE(t.constraints[0].isPrimaryKey);
+}
+
+}  // namespace
+}  // namespace tessaril

@@ -1,0 +1,156 @@
+// tables, columns and pages --table: what the rebuilt catalog says.
+#include <iostream>
+#include <set>
+
+#include "catalog/catalog_builder.h"
+#include "catalog/table_layout.h"
+#include "cli/arguments.h"
+#include "cli/commands.h"
+#include "cli/terminal_events.h"
+
+namespace tessaril::cli {
+
+const char* const kTablesUsage =
+    "usage: tessaril-cli tables FILE [--all]\n"
+    "  One line per catalog object, tab-separated: type code, object id, schema\n"
+    "  id, parent object id, name.\n"
+    "  --all   also the objects SQL Server itself owns\n";
+
+namespace {
+
+struct OpenedCatalog {
+  int status = kExitOk;
+  std::unique_ptr<DatabaseFile> db;
+  Catalog catalog;
+};
+
+OpenedCatalog OpenCatalog(const std::string& path) {
+  OpenedCatalog out;
+  TerminalEvents progress(false);
+  StopFlag stop;
+  Result<std::unique_ptr<DatabaseFile>> db = DatabaseFile::Open(path, false, progress, stop);
+  if (!db) {
+    progress.Fatal(db.failure().message, db.failure().detail);
+    out.status = kExitFailed;
+    return out;
+  }
+  out.db = std::move(db).value();
+  RecordOptions options;
+  options.stop = &stop;
+  out.catalog = BuildCatalog(*out.db, options, progress);
+  return out;
+}
+
+// A table by name: a user table first, then a system table.
+TableLayout LayoutOf(const OpenedCatalog& opened, const std::string& name) {
+  const RecordOptions options;
+  TableLayout layout = BuildTableLayout(opened.catalog, *opened.db, name, "U ", {}, options);
+  if (layout.object.id == -1 || IsModuleType(layout.object.type)) {
+    layout = BuildTableLayout(opened.catalog, *opened.db, name, "S ", {}, options);
+  }
+  return layout;
+}
+
+// Parses FILE TABLE, prints usage errors, opens the catalog and lays out the table.
+struct TableCommand {
+  int status = kExitOk;
+  Arguments args;
+  OpenedCatalog opened;
+  TableLayout layout;
+};
+
+TableCommand OpenTable(const std::vector<std::string>& words, const char* usage,
+                       const std::set<std::string>& flags) {
+  TableCommand out;
+  std::set<std::string> allFlags = flags;
+  allFlags.insert("--help");
+  Result<Arguments> args = ParseArguments(words, allFlags, {});
+  if (args && args->Has("--help")) {
+    std::cout << usage;
+    return out;
+  }
+  if (!args || args->positional.size() != 2) {
+    PrintError(args ? "wrong number of arguments" : args.error());
+    std::cerr << usage;
+    out.status = kExitUsage;
+    return out;
+  }
+  out.args = std::move(args).value();
+  out.opened = OpenCatalog(out.args.positional[0]);
+  if (!out.opened.db) {
+    out.status = out.opened.status;
+    return out;
+  }
+  out.layout = LayoutOf(out.opened, out.args.positional[1]);
+  if (out.layout.object.id == -1 || !out.layout.layoutReady) {
+    PrintError("no table named " + out.args.positional[1]);
+    out.status = kExitFailed;
+    out.opened.db.reset();
+  }
+  return out;
+}
+
+}  // namespace
+
+const char* const kColumnsUsage =
+    "usage: tessaril-cli columns FILE TABLE [--verbose]\n"
+    "  The columns of a table in record order, as the object tree lists them.\n"
+    "  --verbose   also: nullability, column id, physical ordinal, leaf offset, null bit, in "
+    "rowset,\n"
+    "              type code, collation id, identity, computed text (tab-separated)\n";
+
+int ColumnsCommand(const std::vector<std::string>& words) {
+  TableCommand table = OpenTable(words, kColumnsUsage, {"--verbose"});
+  if (!table.opened.db) return table.status;
+  const bool verbose = table.args.Has("--verbose");
+  for (const ColumnDef& c : table.layout.columns) {
+    if (c.name.empty()) continue;
+    std::cout << ColumnItemText(c);
+    if (verbose) {
+      std::cout << '\t' << (c.isNullable ? "NULL" : "NOT NULL") << '\t' << c.columnId << '\t'
+                << c.physicalOrdinal << '\t' << c.leafOffset << '\t' << c.nullBit << '\t'
+                << (c.isInRowset ? 1 : 0) << '\t' << c.typeCode << '\t' << c.collationId << '\t'
+                << c.identityText << '\t' << c.valueText;
+    }
+    std::cout << '\n';
+  }
+  return kExitOk;
+}
+
+int TablePagesCommand(const std::vector<std::string>& words) {
+  TableCommand table = OpenTable(words, kPagesUsage, {});
+  if (!table.opened.db) return table.status;
+  const TableLayout& layout = table.layout;
+  std::cout << "rowset: " << layout.rowset.rowsetId << " (index " << layout.rowset.indexId
+            << ", partitions " << layout.dataRowsets.size() << ")\n"
+            << "allocation unit: " << layout.allocationUnit.unitId << " (first page "
+            << ToString(layout.allocationUnit.firstPage) << ", first IAM page "
+            << ToString(layout.allocationUnit.firstIamPage) << ")\n"
+            << "derived: " << (layout.rowsetFromIndexTable ? "yes" : "no") << '\n'
+            << "pages: " << layout.pages.size() << '\n';
+  for (const PageId& page : layout.pages) std::cout << ToString(page) << '\n';
+  return kExitOk;
+}
+
+int TablesCommand(const std::vector<std::string>& words) {
+  Result<Arguments> args = ParseArguments(words, {"--help", "--all"}, {});
+  if (args && args->Has("--help")) {
+    std::cout << kTablesUsage;
+    return kExitOk;
+  }
+  if (!args || args->positional.size() != 1) {
+    PrintError(args ? "tables takes one data file" : args.error());
+    std::cerr << kTablesUsage;
+    return kExitUsage;
+  }
+  OpenedCatalog opened = OpenCatalog(args->positional[0]);
+  if (!opened.db) return opened.status;
+  for (const CatalogObject& o : opened.catalog.objects) {
+    if (o.systemOwned && !args->Has("--all")) continue;
+    std::cout << o.type << '\t' << o.id << '\t' << o.schemaId << '\t' << o.parentId << '\t'
+              << o.name << '\n';
+  }
+  return kExitOk;
+}
+
+}  // namespace tessaril::cli
