@@ -88,6 +88,7 @@ int ScanCommand(const std::vector<std::string>& words) {
     return kExitUsage;
   }
   ScanSession session;
+  session.collations = CollationTable::LoadBesideProgram();
   if (Status filled = FillOptions(*args, session.options); !filled) {
     PrintError(filled.failure().message, filled.failure().detail);
     return kExitFailed;

@@ -57,8 +57,8 @@ TEST(ScanLog, NewFileStartsWithMarkAndSeparatorAndAppendsLater) {
     EXPECT_EQ(log.lineCounter(), 2u);
   }
   const std::string path = folder + ScanLog::FileName(when);
-  const std::string firstScan = "\xFF\xFE" + separator + Utf16("first ") + std::string("\xE6\0", 2) +
-                                Utf16("\r\n") + Utf16("\r\n");
+  const std::string firstScan = "\xFF\xFE" + separator + Utf16("first ") +
+                                std::string("\xE6\0", 2) + Utf16("\r\n") + Utf16("\r\n");
   EXPECT_EQ(ReadText(path), firstScan);
 
   ScanLog second;  // a second scan in the same second appends after a new separator

@@ -25,7 +25,8 @@ TEST(ScanOptions, StartValues) {
 TEST(ScanOptions, ConfirmChecksBothPathsInOrder) {
   testing::TempDir dir;
   const std::string folder = dir.path().string();
-  for (const char* name : {"db.mdf", "x.Mdf.bak", "notes.txt"}) testing::WriteWholeFile(dir.path() / name, {1});
+  for (const char* name : {"db.mdf", "x.Mdf.bak", "notes.txt"})
+    testing::WriteWholeFile(dir.path() / name, {1});
   fs::create_directory(dir.path() / "dir.mdf");
   struct Case {
     std::string dataPath;
@@ -40,13 +41,14 @@ TEST(ScanOptions, ConfirmChecksBothPathsInOrder) {
       {folder + "/dir.mdf", folder, kInvalidDataPathText},
       {"", folder, kInvalidDataPathText},
       {folder + "/db.mdf", folder + "/nowhere", kInvalidLogPathText},
-      {folder + "/db.mdf", folder + "/db.mdf", kInvalidLogPathText},  // a file is no folder
+      {folder + "/db.mdf", folder + "/db.mdf", kInvalidLogPathText},         // a file is no folder
       {folder + "/missing.mdf", folder + "/nowhere", kInvalidDataPathText},  // data path first
   };
   for (const Case& c : cases) {
     ScanOptions options;
     options.manualCollationId = 77;
-    const Status status = ConfirmScanOptions({c.dataPath, c.logFolder, 1, true, true, false}, options);
+    const Status status =
+        ConfirmScanOptions({c.dataPath, c.logFolder, 1, true, true, false}, options);
     if (c.message == nullptr) {
       EXPECT_TRUE(status.ok()) << c.dataPath << ": " << status.error();
       EXPECT_EQ(options.dataFilePath, c.dataPath);
@@ -54,7 +56,8 @@ TEST(ScanOptions, ConfirmChecksBothPathsInOrder) {
       EXPECT_EQ(status.error(), c.message) << c.dataPath << " / " << c.logFolder;
       EXPECT_TRUE(options.dataFilePath.empty()) << "nothing is stored on failure";
     }
-    EXPECT_EQ(options.manualCollationId, 77u);  // the collation choice is not the dialog's to change
+    EXPECT_EQ(options.manualCollationId,
+              77u);  // the collation choice is not the dialog's to change
   }
 }
 
@@ -62,17 +65,18 @@ TEST(ScanOptions, ConfirmStoresTheEntry) {
   testing::TempDir dir;
   testing::WriteWholeFile(dir.path() / "db.mdf", {1});
   ScanOptions options;
-  ASSERT_TRUE(ConfirmScanOptions({(dir.path() / "db.mdf").string(), dir.path().string(), 1, true,
-                                  false, true},
-                                 options)
-                  .ok());
+  ASSERT_TRUE(
+      ConfirmScanOptions(
+          {(dir.path() / "db.mdf").string(), dir.path().string(), 1, true, false, true}, options)
+          .ok());
   EXPECT_EQ(options.logFolder, dir.path().string() + "/");  // separator appended once
   EXPECT_EQ(options.recoveryMode, kAdvancedMode);
   EXPECT_EQ(options.isSql2000, 1);
   EXPECT_EQ(options.showDeletedRecords, 0);
   EXPECT_EQ(options.showAdvancedDeletedRecords, 1);
 
-  ASSERT_TRUE(ConfirmScanOptions({options.dataFilePath, options.logFolder, std::nullopt}, options).ok());
+  ASSERT_TRUE(
+      ConfirmScanOptions({options.dataFilePath, options.logFolder, std::nullopt}, options).ok());
   EXPECT_EQ(options.logFolder, dir.path().string() + "/");
   EXPECT_EQ(options.recoveryMode, kAdvancedMode);  // no selection: unchanged
 }

@@ -1,5 +1,8 @@
 #include "session/scan_session.h"
 
+#include "catalog/catalog_builder.h"
+#include "storage/boot_page.h"
+
 namespace tessaril {
 
 Status ScanSession::BeginScan(ScanEvents& events, const std::tm& localTime) {
@@ -26,7 +29,11 @@ void ScanSession::RequestStop() {
   stop_.Request();
 }
 
-void ScanSession::ResetScan() { databaseFile_.reset(); }
+void ScanSession::ResetScan() {
+  catalog_.reset();
+  databaseFile_.reset();
+  rootName_.clear();
+}
 
 void ScanSession::LogLine(std::string_view text, ScanEvents& events) {
   log_.Line(text);
@@ -54,8 +61,41 @@ ScanOutcome ScanSession::RunScan(ScanEvents& events) {
     events.InformationBox(kScanAbortedText);
     return ScanOutcome::kAborted;
   }
+  if (catalog_->objects.empty()) {
+    LogLine(kNoObjectsText, events);
+    events.ClearViews();
+    Finish(events);
+    return ScanOutcome::kNoObjects;
+  }
+  if (!ReadDatabaseInfo(events)) {
+    events.ClearViews();
+    Finish(events);
+    return ScanOutcome::kAborted;
+  }
   Finish(events);
-  return ScanOutcome::kOpened;
+  return ScanOutcome::kCatalogReady;
+}
+
+bool ScanSession::ReadDatabaseInfo(ScanEvents& events) {
+  const std::optional<CBootPage> boot = ReadBootPage(*databaseFile_);
+  if (boot && boot->unsupportedPageSize()) {
+    LogLine(kUnsupportedPageSizeText, events);
+    return false;
+  }
+  // The version name and the collation stay from an earlier scan when this
+  // file's boot page cannot be read.
+  if (boot) versionName_ = boot->versionName();
+  if (versionName_.empty()) versionName_ = kUnknownVersionName;
+  LogLine(kVersionLinePrefix + versionName_, events);
+  if (boot) {
+    const CollationChoice choice{options.collationMode == kAutomaticCollation,
+                                 static_cast<std::int64_t>(options.manualCollationId)};
+    ApplyDatabaseCollation(collations, boot->collationId, choice, collation_);
+  }
+  if (collation_.name.empty()) collation_.name = kUnknownCollationText;
+  LogLine(kCollationLinePrefix + collation_.name, events);
+  rootName_ = catalog_->databaseName.empty() ? kRepairDatabaseName : catalog_->databaseName;
+  return true;
 }
 
 bool ScanSession::OpenAndScan(const std::string& path, ScanEvents& events) {
@@ -67,6 +107,12 @@ bool ScanSession::OpenAndScan(const std::string& path, ScanEvents& events) {
     return false;
   }
   databaseFile_ = std::move(opened).value();
+  RecordOptions recordOptions;
+  recordOptions.showDeletedRecords = options.showDeletedRecords != 0;
+  recordOptions.showAdvancedDeletedRecords = options.showAdvancedDeletedRecords != 0;
+  recordOptions.stop = &stop_;
+  catalog_ = std::make_unique<Catalog>(BuildCatalog(*databaseFile_, recordOptions, events));
+  options.isSql2000 = catalog_->sql2000Layout ? 1 : 0;
   return true;
 }
 

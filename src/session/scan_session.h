@@ -11,11 +11,13 @@
 
 #include "base/result.h"
 #include "base/stop_flag.h"
+#include "catalog/catalog.h"
 #include "session/scan_events.h"
 #include "session/scan_log.h"
 #include "session/scan_options.h"
 #include "storage/database_file.h"
 #include "values/collation_lookup.h"
+#include "values/collation_table.h"
 
 namespace tessaril {
 
@@ -27,16 +29,27 @@ inline constexpr const char* kAdvancedModeText = "Advanced mode is selected for 
 inline constexpr const char* kStandardModeText = "Standard mode is selected for file recovery.";
 inline constexpr const char* kScanStartsText = "Scanning of file starts...";
 inline constexpr const char* kScanAbortedText = "Scanning process aborted.";
+inline constexpr const char* kNoObjectsText =
+    "Either it is not valid mdf file or highly corrupted, select another file to recover.";
+inline constexpr const char* kVersionLinePrefix = "Database version: ";
+inline constexpr const char* kCollationLinePrefix = "Collation Type: ";
+inline constexpr const char* kUnknownCollationText = "Unknown Collation";
+inline constexpr const char* kRepairDatabaseName = "RepairDataBase";
+inline constexpr const char* kUnsupportedPageSizeText =
+    "This file was written with 2 KB pages (SQL Server 6.5 or older), which cannot be read.";
 
 // Where RunScan ended.
 enum class ScanOutcome {
-  kAborted,  // the data file could not be used
-  kOpened,   // the file set is open and its pages are mapped
+  kAborted,       // the data file could not be used
+  kNoObjects,     // the catalog holds no object
+  kCatalogReady,  // the catalog is built; version, collation and root name are known
 };
 
 class ScanSession {
  public:
   ScanOptions options;
+  // Collation ids with their names and code pages, loaded once by the shell.
+  CollationTable collations;
 
   // The headless part of Open, after the options were confirmed: refuses with
   // kBusyText while a job runs; otherwise waits for a stopped worker to wind
@@ -58,6 +71,9 @@ class ScanSession {
   StopFlag& stopFlag() { return stop_; }
   const ScanLog& scanLog() const { return log_; }
   const DatabaseFile* databaseFile() const { return databaseFile_.get(); }
+  const Catalog* catalog() const { return catalog_.get(); }
+  // The label of the object tree's root: the database name, or "RepairDataBase".
+  const std::string& rootName() const { return rootName_; }
   bool advancedMode() const { return advancedMode_; }
   // The catalog's layout flag shares its byte with the "Is SQL 2000" option:
   // a scan clears it and the catalog sets it from what it finds.
@@ -69,6 +85,9 @@ class ScanSession {
 
  private:
   bool OpenAndScan(const std::string& path, ScanEvents& events);
+  // Version, collation and root name from the boot page; false when the file
+  // uses a page size that cannot be read.
+  bool ReadDatabaseInfo(ScanEvents& events);
   void LogLine(std::string_view text, ScanEvents& events);
   void Finish(ScanEvents& events);
 
@@ -83,6 +102,8 @@ class ScanSession {
   std::string dataFilePath_;
   bool advancedMode_ = false;
   std::unique_ptr<DatabaseFile> databaseFile_;
+  std::unique_ptr<Catalog> catalog_;
+  std::string rootName_;
 };
 
 }  // namespace tessaril

@@ -72,8 +72,15 @@ TEST_F(ScanSessionTest, CorpusFileOpensAndLogsEachStep) {
   const auto file = testing::FindCorpusFile("sql2012_nerddinner");
   ASSERT_TRUE(file);
   const std::string path = file->path.string();
-  EXPECT_EQ(Scan(path), ScanOutcome::kOpened);
-  EXPECT_EQ(events_.logLines, ExpectedOpening(path, kStandardModeText));
+  session_.collations = CollationTable::Load(TESSARIL_SOURCE_DIR "/data/collation.txt");
+  EXPECT_EQ(Scan(path), ScanOutcome::kCatalogReady);
+  std::vector<std::string> expected = ExpectedOpening(path, kStandardModeText);
+  expected.emplace_back("Database version:  SQL Server 2012");
+  expected.emplace_back("Collation Type: SQL_Latin1_General_CP1_CI_AS");
+  EXPECT_EQ(events_.logLines, expected);
+  EXPECT_EQ(session_.rootName(), file->dbName);
+  ASSERT_NE(session_.catalog(), nullptr);
+  EXPECT_FALSE(session_.catalog()->objects.empty());
   EXPECT_TRUE(events_.fatals.empty());
   ASSERT_NE(session_.databaseFile(), nullptr);
   EXPECT_FALSE(session_.databaseFile()->inventory().systemPages.empty());
@@ -82,11 +89,11 @@ TEST_F(ScanSessionTest, CorpusFileOpensAndLogsEachStep) {
   EXPECT_EQ(events_.statuses, expectedStatus);
 
   // The log file holds the same lines, UTF-16, each ended by CR LF.
-  std::string expected = "\r\n" + std::string(80, '*') + "\r\n";
-  for (const std::string& line : events_.logLines) expected += line + "\r\n";
+  std::string logText = "\r\n" + std::string(80, '*') + "\r\n";
+  for (const std::string& line : events_.logLines) logText += line + "\r\n";
   const std::vector<std::uint8_t> bytes = testing::ReadWholeFile(session_.scanLog().path());
   ASSERT_GE(bytes.size(), 2u);
-  EXPECT_EQ(Utf16LeToUtf8(ByteView(bytes.data() + 2, bytes.size() - 2)), expected);
+  EXPECT_EQ(Utf16LeToUtf8(ByteView(bytes.data() + 2, bytes.size() - 2)), logText);
 }
 
 TEST_F(ScanSessionTest, UnusableFileAbortsTheScan) {
@@ -131,7 +138,7 @@ TEST_F(ScanSessionTest, StopWhileMappingGoesOnWithThePagesMapped) {
     mapping = mapping || events_.statuses.back() == kMappingText;
     if (mapping && position >= 200) session_.RequestStop();
   };
-  EXPECT_EQ(Scan(file->path.string()), ScanOutcome::kOpened);
+  EXPECT_EQ(Scan(file->path.string()), ScanOutcome::kCatalogReady);
   ASSERT_NE(session_.databaseFile(), nullptr);
   EXPECT_TRUE(session_.databaseFile()->mappingStopped());
   EXPECT_FALSE(session_.stopFlag().requested());
