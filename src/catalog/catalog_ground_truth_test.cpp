@@ -1,0 +1,136 @@
+// Every table the sample-database scripts create comes back from the data
+// files they were run into: columns in order, types, lengths, nullability,
+// identity, primary, unique and foreign keys.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "catalog/catalog_builder.h"
+#include "catalog/table_layout.h"
+#include "testing/corpus.h"
+#include "testing/sql_script.h"
+
+namespace tessaril {
+namespace {
+
+using testing::ScriptColumn;
+using testing::ScriptTable;
+
+struct ScriptedFile {
+  const char* dir;
+  const char* script;  // relative to the corpus folder
+};
+
+class CatalogGroundTruth : public ::testing::TestWithParam<ScriptedFile> {};
+
+// The stored length of a declared type: Unicode types take two bytes a character.
+int StoredLength(const ScriptColumn& c) {
+  const bool unicode = c.type == "nvarchar" || c.type == "nchar";
+  return unicode ? 2 * c.length : c.length;
+}
+
+std::string TypeName(const ColumnDef& c) { return c.typeText.substr(0, c.typeText.find('(')); }
+
+std::string Lower(std::string s) {
+  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
+  return s;
+}
+
+using Reference = std::tuple<std::string, std::string, std::string>;  // column, table, column
+
+TEST_P(CatalogGroundTruth, EveryScriptedTableComesBackAsDeclared) {
+  TESSARIL_REQUIRE_CORPUS();
+  const auto file = testing::FindCorpusFile(GetParam().dir);
+  ASSERT_TRUE(file);
+  const auto script = testing::LoadSqlScript(*testing::CorpusDir() / GetParam().script);
+  ASSERT_TRUE(script.ok()) << script.error();
+  ASSERT_FALSE(script->tables.empty());
+
+  NullProgress progress;
+  StopFlag stop;
+  auto db = DatabaseFile::Open(file->path.string(), false, progress, stop);
+  ASSERT_TRUE(db.ok());
+  const Catalog catalog = BuildCatalog(**db, RecordOptions(), progress);
+  const bool identityStored = !catalog.sql2000Layout;  // SQL Server 2000 keeps it elsewhere
+
+  for (const ScriptTable& table : script->tables) {
+    SCOPED_TRACE(table.name);
+    const TableLayout layout = BuildTableLayout(catalog, **db, table.name, "U ", {}, RecordOptions());
+    ASSERT_EQ(layout.object.type, "U ");
+    ASSERT_EQ(layout.columns.size(), table.columns.size());
+    std::set<std::string> primaryKey;
+    std::set<std::string> unique;
+    for (std::size_t i = 0; i < table.columns.size(); ++i) {
+      const ScriptColumn& expected = table.columns[i];
+      const ColumnDef& got = layout.columns[i];
+      SCOPED_TRACE(expected.name);
+      EXPECT_EQ(got.name, expected.name);
+      EXPECT_EQ(TypeName(got), expected.type);
+      if (expected.length >= 0) {
+        EXPECT_EQ(got.typeText, expected.type + "(" + std::to_string(StoredLength(expected)) + ")");
+      }
+      if (expected.precision >= 0 && expected.type != "float") {
+        EXPECT_EQ(got.precision, expected.precision);
+        EXPECT_EQ(got.scale, std::max(expected.scale, 0));
+      }
+      const bool keyColumn = table.primaryKey &&
+                             std::count(table.primaryKey->columns.begin(), table.primaryKey->columns.end(), expected.name);
+      if (expected.nullable) {
+        EXPECT_EQ(got.isNullable, *expected.nullable);
+      } else if (expected.identity || keyColumn) {
+        EXPECT_FALSE(got.isNullable);
+      }
+      if (identityStored) {
+        const std::string identity =
+            expected.identity ? "identity(" + std::to_string(expected.identity->first) + "," +
+                                    std::to_string(expected.identity->second) + ")"
+                              : "";
+        EXPECT_EQ(got.identityText, identity);
+      }
+      if (got.isPrimaryKeyColumn) primaryKey.insert(got.name);
+      if (got.isUniqueConstraintColumn || got.isUniqueIndexColumn) unique.insert(got.name);
+    }
+    const std::set<std::string> expectedKey =
+        table.primaryKey ? std::set<std::string>(table.primaryKey->columns.begin(), table.primaryKey->columns.end())
+                         : std::set<std::string>();
+    EXPECT_EQ(primaryKey, expectedKey);
+    std::set<std::string> expectedUnique;
+    for (const auto& key : table.uniqueKeys) expectedUnique.insert(key.columns.begin(), key.columns.end());
+    for (const auto& index : table.indexes) {
+      if (index.unique) expectedUnique.insert(index.columns.begin(), index.columns.end());
+    }
+    for (const std::string& column : expectedUnique) EXPECT_TRUE(unique.count(column)) << column << " unique";
+
+    std::set<Reference> expectedReferences;
+    for (const auto& fk : table.foreignKeys) {
+      for (std::size_t k = 0; k < fk.columns.size() && k < fk.referencedColumns.size(); ++k) {
+        expectedReferences.insert({fk.columns[k], Lower(fk.referencedTable), fk.referencedColumns[k]});
+      }
+    }
+    std::set<Reference> references;
+    for (const ForeignKeyColumn& fk : catalog.foreignKeyColumns) {
+      if (fk.referencingObjectId != layout.object.id) continue;
+      references.insert({fk.referencingColumnName, Lower(fk.referencedTableName), fk.referencedColumnName});
+    }
+    EXPECT_EQ(references, expectedReferences);
+    for (const ColumnDef& column : layout.columns) {
+      if (!column.isForeignKeyColumn) continue;
+      EXPECT_TRUE(references.count({column.name, Lower(column.referencedTable), column.referencedColumn}))
+          << column.name;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(ScriptedFiles, CatalogGroundTruth,
+                         ::testing::Values(ScriptedFile{"sql2000_northwind", "_groundtruth/instnwnd.sql"},
+                                           ScriptedFile{"sql2008r2_northwind", "_groundtruth/instnwnd.sql"},
+                                           ScriptedFile{"sql2008_pubs", "sql2008_pubs/instpubs.sql"},
+                                           ScriptedFile{"sql2014_pubs", "sql2014_pubs/Pubs.sql"}),
+                         [](const auto& param) { return std::string(param.param.dir); });
+
+}  // namespace
+}  // namespace tessaril
