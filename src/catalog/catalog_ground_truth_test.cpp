@@ -36,7 +36,8 @@ int StoredLength(const ScriptColumn& c) {
 std::string TypeName(const ColumnDef& c) { return c.typeText.substr(0, c.typeText.find('(')); }
 
 std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
+  std::transform(s.begin(), s.end(), s.begin(),
+                 [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
   return s;
 }
 
@@ -59,7 +60,8 @@ TEST_P(CatalogGroundTruth, EveryScriptedTableComesBackAsDeclared) {
 
   for (const ScriptTable& table : script->tables) {
     SCOPED_TRACE(table.name);
-    const TableLayout layout = BuildTableLayout(catalog, **db, table.name, "U ", {}, RecordOptions());
+    const TableLayout layout =
+        BuildTableLayout(catalog, **db, table.name, "U ", {}, RecordOptions());
     ASSERT_EQ(layout.object.type, "U ");
     ASSERT_EQ(layout.columns.size(), table.columns.size());
     std::set<std::string> primaryKey;
@@ -77,60 +79,68 @@ TEST_P(CatalogGroundTruth, EveryScriptedTableComesBackAsDeclared) {
         EXPECT_EQ(got.precision, expected.precision);
         EXPECT_EQ(got.scale, std::max(expected.scale, 0));
       }
-      const bool keyColumn = table.primaryKey &&
-                             std::count(table.primaryKey->columns.begin(), table.primaryKey->columns.end(), expected.name);
+      const bool keyColumn =
+          table.primaryKey && std::count(table.primaryKey->columns.begin(),
+                                         table.primaryKey->columns.end(), expected.name);
       if (expected.nullable) {
         EXPECT_EQ(got.isNullable, *expected.nullable);
       } else if (expected.identity || keyColumn) {
         EXPECT_FALSE(got.isNullable);
       }
       if (identityStored) {
-        const std::string identity =
-            expected.identity ? "identity(" + std::to_string(expected.identity->first) + "," +
-                                    std::to_string(expected.identity->second) + ")"
-                              : "";
+        const std::string identity = expected.identity
+                                         ? "identity(" + std::to_string(expected.identity->first) +
+                                               "," + std::to_string(expected.identity->second) + ")"
+                                         : "";
         EXPECT_EQ(got.identityText, identity);
       }
       if (got.isPrimaryKeyColumn) primaryKey.insert(got.name);
       if (got.isUniqueConstraintColumn || got.isUniqueIndexColumn) unique.insert(got.name);
     }
     const std::set<std::string> expectedKey =
-        table.primaryKey ? std::set<std::string>(table.primaryKey->columns.begin(), table.primaryKey->columns.end())
+        table.primaryKey ? std::set<std::string>(table.primaryKey->columns.begin(),
+                                                 table.primaryKey->columns.end())
                          : std::set<std::string>();
     EXPECT_EQ(primaryKey, expectedKey);
     std::set<std::string> expectedUnique;
-    for (const auto& key : table.uniqueKeys) expectedUnique.insert(key.columns.begin(), key.columns.end());
+    for (const auto& key : table.uniqueKeys)
+      expectedUnique.insert(key.columns.begin(), key.columns.end());
     for (const auto& index : table.indexes) {
       if (index.unique) expectedUnique.insert(index.columns.begin(), index.columns.end());
     }
-    for (const std::string& column : expectedUnique) EXPECT_TRUE(unique.count(column)) << column << " unique";
+    for (const std::string& column : expectedUnique)
+      EXPECT_TRUE(unique.count(column)) << column << " unique";
 
     std::set<Reference> expectedReferences;
     for (const auto& fk : table.foreignKeys) {
       for (std::size_t k = 0; k < fk.columns.size() && k < fk.referencedColumns.size(); ++k) {
-        expectedReferences.insert({fk.columns[k], Lower(fk.referencedTable), fk.referencedColumns[k]});
+        expectedReferences.insert(
+            {fk.columns[k], Lower(fk.referencedTable), fk.referencedColumns[k]});
       }
     }
     std::set<Reference> references;
     for (const ForeignKeyColumn& fk : catalog.foreignKeyColumns) {
       if (fk.referencingObjectId != layout.object.id) continue;
-      references.insert({fk.referencingColumnName, Lower(fk.referencedTableName), fk.referencedColumnName});
+      references.insert(
+          {fk.referencingColumnName, Lower(fk.referencedTableName), fk.referencedColumnName});
     }
     EXPECT_EQ(references, expectedReferences);
     for (const ColumnDef& column : layout.columns) {
       if (!column.isForeignKeyColumn) continue;
-      EXPECT_TRUE(references.count({column.name, Lower(column.referencedTable), column.referencedColumn}))
+      EXPECT_TRUE(
+          references.count({column.name, Lower(column.referencedTable), column.referencedColumn}))
           << column.name;
     }
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(ScriptedFiles, CatalogGroundTruth,
-                         ::testing::Values(ScriptedFile{"sql2000_northwind", "_groundtruth/instnwnd.sql"},
-                                           ScriptedFile{"sql2008r2_northwind", "_groundtruth/instnwnd.sql"},
-                                           ScriptedFile{"sql2008_pubs", "sql2008_pubs/instpubs.sql"},
-                                           ScriptedFile{"sql2014_pubs", "sql2014_pubs/Pubs.sql"}),
-                         [](const auto& param) { return std::string(param.param.dir); });
+INSTANTIATE_TEST_SUITE_P(
+    ScriptedFiles, CatalogGroundTruth,
+    ::testing::Values(ScriptedFile{"sql2000_northwind", "_groundtruth/instnwnd.sql"},
+                      ScriptedFile{"sql2008r2_northwind", "_groundtruth/instnwnd.sql"},
+                      ScriptedFile{"sql2008_pubs", "sql2008_pubs/instpubs.sql"},
+                      ScriptedFile{"sql2014_pubs", "sql2014_pubs/Pubs.sql"}),
+    [](const auto& param) { return std::string(param.param.dir); });
 
 }  // namespace
 }  // namespace tessaril

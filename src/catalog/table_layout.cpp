@@ -20,6 +20,8 @@ constexpr std::uint32_t kIsIndex = 0x1;
 constexpr std::uint32_t kUniqueIndex = 0x08;
 constexpr std::uint32_t kPrimaryKeyIndex = 0x20;
 constexpr std::uint32_t kUniqueConstraintIndex = 0x40;
+// Rowset column status bit (sysrscols).
+constexpr std::uint32_t kDroppedRowsetColumn = 0x2;
 // Column status bits (syscolpars).
 constexpr std::uint32_t kNotNullable = 0x1;
 constexpr std::uint32_t kRowGuidColumn = 0x8;
@@ -112,6 +114,9 @@ std::string ModuleText(const std::vector<ModuleTextEntry>& texts, std::int32_t o
 void PlaceColumns(TableLayout& layout, const std::vector<ModuleTextEntry>& texts) {
   if (!layout.rowsetColumns.empty()) {
     for (const RowsetColumnRow& r : layout.rowsetColumns) {
+      // A dropped column's row stays behind; it never places a live column
+      // that reuses its id.
+      if ((r.status & kDroppedRowsetColumn) != 0) continue;
       ColumnDef* c = ColumnWithId(layout.columns, r.rowsetColumnId);
       if (c == nullptr) continue;
       c->leafOffset = static_cast<std::int16_t>(r.offset & 0xFFFF);

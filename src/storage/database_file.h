@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <span>
 #include <string>
 #include <vector>
@@ -85,8 +86,12 @@ class DatabaseFile {
   PageId TextPageLocation(PageId id) const;
 
   // Fills in and maps the secondary files of the file table (rows of the
-  // table with file id 8). An empty table means the primary file's folder is
-  // searched for *.ndf files instead; rows for the files found are appended.
+  // table with file id 8). Each row's file is looked for beside the primary
+  // file under its recorded name, then under that name with the extension
+  // .ndf, then among all files of the folder; a candidate is taken when its
+  // pages carry the row's file id (or no file id at all). An empty table
+  // means the folder is searched for *.ndf files instead; rows for the files
+  // found are appended.
   void DiscoverSecondaryFiles(std::vector<SecondaryFile>& fileTable, ProgressSink& progress,
                               const StopFlag& stop);
   // Opens each row with a file id above 1 at its path and maps its pages
@@ -101,6 +106,10 @@ class DatabaseFile {
   // The folder of the primary file, ending in a separator ("" for the
   // current folder).
   std::string folder() const;
+
+  // Where the file of a file-table row is, when it can be found.
+  std::optional<std::string> FindSecondaryFile(const SecondaryFile& row,
+                                               const std::set<std::string>& taken) const;
 
  private:
   DatabaseFile(ReadOnlyFile file, bool advancedMode);

@@ -51,10 +51,12 @@ TEST(DatabaseFile, UnusableFilesFailWithTheirMessage) {
       {"missing file", (dir.path() / "missing.mdf").string(), kFileCannotOpenText},
       {"directory", dir.path().string(), kFileCannotOpenText},
       {"empty file", write("empty.mdf", {}), kInvalidFileText},
-      {"shorter than a page", write("short.mdf", std::vector<std::uint8_t>(8191, 1)), kInvalidFileText},
+      {"shorter than a page", write("short.mdf", std::vector<std::uint8_t>(8191, 1)),
+       kInvalidFileText},
       {"no system table page", write("user.mdf", MakeFile({{}, {1, 1977, 256}, {1, 1977, 256}})),
        kInvalidFileText},
-      {"all zeros", write("zeros.mdf", std::vector<std::uint8_t>(10 * kPageSize, 0)), kInvalidFileText},
+      {"all zeros", write("zeros.mdf", std::vector<std::uint8_t>(10 * kPageSize, 0)),
+       kInvalidFileText},
   };
   for (const Case& c : cases) {
     const auto db = OpenPath(c.path);
@@ -136,7 +138,8 @@ TEST(DatabaseFile, TextPageLocationUndoesAConstantShift) {
   testing::TempDir dir;
   const auto path = (dir.path() / "text.mdf").string();
   std::vector<PageFields> pages(30, PageFields{3, 34, 0});
-  for (std::size_t i = 0; i < pages.size(); ++i) pages[i].pageNumber = static_cast<std::int32_t>(i + 2);
+  for (std::size_t i = 0; i < pages.size(); ++i)
+    pages[i].pageNumber = static_cast<std::int32_t>(i + 2);
   pages[8].pageNumber = 8;  // lets the offset check settle on offset 0
   testing::WriteWholeFile(path, MakeFile(pages, true));
   auto db = OpenPath(path);

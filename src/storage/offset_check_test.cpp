@@ -92,7 +92,8 @@ TEST(OffsetCheckCorpus, EveryCorpusFileStartsAtOffsetZero) {
     Result<ReadOnlyFile> file = ReadOnlyFile::Open(f.path.string());
     ASSERT_TRUE(file.ok()) << f.dir;
     NullProgress progress;
-    const OffsetCheck check = CheckDataOffset(*file, file->size() / kPageSize, progress, StopFlag());
+    const OffsetCheck check =
+        CheckDataOffset(*file, file->size() / kPageSize, progress, StopFlag());
     EXPECT_EQ(check.dataOffset, 0u) << f.dir;
     EXPECT_EQ(check.matchedPage, 8u) << f.dir;
   }

@@ -14,7 +14,8 @@ namespace {
 std::vector<std::uint8_t> Page() { return std::vector<std::uint8_t>(kPageSize, 0); }
 
 void Put(std::vector<std::uint8_t>& page, std::size_t offset, std::uint64_t value, int width) {
-  for (int i = 0; i < width; ++i) page[offset + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
+  for (int i = 0; i < width; ++i)
+    page[offset + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
 TEST(PageHeader, ZeroPageDecodesToZeros) {
@@ -123,7 +124,13 @@ TEST(PageHeaderCorpus, TornPagesOfNorthwindReadCleanNames) {
   const auto file = testing::FindCorpusFile("sql2000_northwind");
   ASSERT_TRUE(file);
   const std::vector<std::uint8_t> bytes = testing::ReadWholeFile(file->path);
-  const std::string name("P\0r\0o\0d\0u\0c\0t\0 \0S\0a\0l\0e\0s\0 \0f\0o\0r\0 \0" "1\0" "9\0" "9\0" "7\0", 44);
+  const std::string name(
+      "P\0r\0o\0d\0u\0c\0t\0 \0S\0a\0l\0e\0s\0 \0f\0o\0r\0 \0"
+      "1\0"
+      "9\0"
+      "9\0"
+      "7\0",
+      44);
   const std::string narrowName = "Product Sales for 1997";
   int restoredPages = 0;
   int namesMended = 0;

@@ -20,7 +20,8 @@ struct Filed {
 Filed FileOne(const testing::PageFields& fields, const PageInventory::Filing& filing) {
   PageInventory inventory;
   const std::vector<std::uint8_t> page = testing::MakePage(fields);
-  const bool system = inventory.File(0, 5, ReadInventoryHeader(ByteView(page.data(), page.size())), filing);
+  const bool system =
+      inventory.File(0, 5, ReadInventoryHeader(ByteView(page.data(), page.size())), filing);
   EXPECT_EQ(system, !inventory.systemPages.empty());
   return {system, !inventory.dataPages.empty(), !inventory.iamPages.empty()};
 }
@@ -41,7 +42,10 @@ TEST(PageInventory, FilesEachPageByItsAllocationUnit) {
       {"user data page", {1, 1977, 256}, primary, {false, true, false}},
       {"IAM page", {10, 1977, 256}, primary, {false, false, true}},
       {"IAM page of a secondary file", {10, 1977, 256}, secondary, {false, false, false}},
-      {"2187 is a system id only in the primary file", {1, 2187, 0}, secondary, {false, true, false}},
+      {"2187 is a system id only in the primary file",
+       {1, 2187, 0},
+       secondary,
+       {false, true, false}},
       {"2187 in the primary file", {1, 2187, 0}, primary, {true, true, false}},
       {"zero page", {0, 0, 0}, primary, {false, false, false}},
       {"negative object id", {1, -5, 0}, primary, {false, false, false}},
@@ -74,7 +78,8 @@ class InventoryCorpus : public ::testing::Test {
   static std::unique_ptr<DatabaseFile> Open(const testing::CorpusFile& f) {
     NullProgress progress;
     StopFlag stop;
-    Result<std::unique_ptr<DatabaseFile>> db = DatabaseFile::Open(f.path.string(), false, progress, stop);
+    Result<std::unique_ptr<DatabaseFile>> db =
+        DatabaseFile::Open(f.path.string(), false, progress, stop);
     EXPECT_TRUE(db.ok()) << f.dir << ": " << (db.ok() ? "" : db.error());
     return db.ok() ? std::move(db).value() : nullptr;
   }

@@ -23,7 +23,8 @@ std::vector<std::uint16_t> ReadSlotArray(ByteView page, int count) {
 
 ByteView RecordFixedData(ByteView page, std::size_t offset) {
   if (offset < kPageHeaderSize || offset >= page.size()) return {};
-  const int fixedLength = static_cast<int>(LoadU16(page, offset + 2)) - static_cast<int>(kRecordHeaderSize);
+  const int fixedLength =
+      static_cast<int>(LoadU16(page, offset + 2)) - static_cast<int>(kRecordHeaderSize);
   if (fixedLength <= 0 || fixedLength >= kMaxFixedLength) return {};
   const std::size_t start = offset + kRecordHeaderSize;
   if (!page.Contains(start, static_cast<std::size_t>(fixedLength))) return {};

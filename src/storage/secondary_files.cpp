@@ -2,8 +2,11 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <optional>
+#include <set>
 
 #include "storage/database_file.h"
+#include "storage/sequential_pages.h"
 
 namespace tessaril {
 namespace {
@@ -53,7 +56,60 @@ std::string ExistingPath(const std::string& path) {
   return path;
 }
 
+constexpr std::uint64_t kSampledPages = 32;
+constexpr std::size_t kHeaderFileIdOffset = 36;
+constexpr std::size_t kHeaderObjectIdOffset = 24;
+constexpr std::size_t kHeaderPageTypeOffset = 1;
+
+enum class FileIdMatch { kMatches, kOther, kUnknown };
+
+// Whether the first pages of a file name fileId in their headers (page 0,
+// the file header page, names the file's own id). A file whose pages name no
+// file id at all cannot be told apart and is not refused.
+FileIdMatch MatchFileId(const std::string& path, std::uint16_t fileId) {
+  Result<ReadOnlyFile> file = ReadOnlyFile::Open(path);
+  if (!file || file->size() < kPageSize) return FileIdMatch::kOther;
+  const std::uint64_t pages = std::min<std::uint64_t>(file->size() / kPageSize, kSampledPages);
+  SequentialPages reader(*file, file->size() % kPageSize, 0, pages - 1);
+  bool sawOther = false;
+  while (!reader.done()) {
+    const ByteView page = reader.Next();
+    const std::uint16_t id = LoadU16(page, kHeaderFileIdOffset);
+    if (id == 0 ||
+        (page.At(kHeaderPageTypeOffset) == 0 && LoadU32(page, kHeaderObjectIdOffset) == 0)) {
+      continue;
+    }
+    if (id == fileId) return FileIdMatch::kMatches;
+    sawOther = true;
+  }
+  return sawOther ? FileIdMatch::kOther : FileIdMatch::kUnknown;
+}
+
 }  // namespace
+
+std::optional<std::string> DatabaseFile::FindSecondaryFile(
+    const SecondaryFile& row, const std::set<std::string>& taken) const {
+  const std::size_t slash = row.path.find_last_of("\\/");
+  const std::string name = slash == std::string::npos ? row.path : row.path.substr(slash + 1);
+  // The recorded name as it is, then with the .ndf extension, beside the primary file.
+  for (const std::string& candidate :
+       {folder() + name, SecondaryFileCandidate(folder(), row.path)}) {
+    if (name.empty()) break;
+    const std::string path = ExistingPath(candidate);
+    if (taken.count(path) == 0 && MatchFileId(path, row.fileId) != FileIdMatch::kOther &&
+        ReadOnlyFile::Open(path).ok()) {
+      return path;
+    }
+  }
+  // Any file of the folder whose pages carry the file id.
+  std::error_code ec;
+  for (const fs::path& candidate : RegularFilesIn(folder())) {
+    const std::string path = candidate.string();
+    if (taken.count(path) != 0 || fs::equivalent(candidate, path_, ec)) continue;
+    if (MatchFileId(path, row.fileId) == FileIdMatch::kMatches) return path;
+  }
+  return std::nullopt;
+}
 
 std::string SecondaryFileCandidate(const std::string& primaryFolder,
                                    const std::string& recordedPath) {
@@ -70,10 +126,22 @@ void DatabaseFile::DiscoverSecondaryFiles(std::vector<SecondaryFile>& fileTable,
   if (fileTable.empty()) {
     MapSecondaryFilesBySearch(fileTable, progress, stop);
   } else {
+    // Rows whose file is not found keep the path it was looked for under.
+    std::set<std::string> taken;
+    std::vector<SecondaryFile> found;
     for (SecondaryFile& row : fileTable) {
-      if (row.fileId > 1) row.path = SecondaryFileCandidate(folder(), row.path);
+      if (row.fileId <= 1) continue;
+      const std::optional<std::string> path = FindSecondaryFile(row, taken);
+      row.path = path ? *path : SecondaryFileCandidate(folder(), row.path);
+      if (!path) continue;
+      taken.insert(*path);
+      found.push_back(row);
     }
-    MapSecondaryFilesFromTable(fileTable, progress, stop);
+    MapSecondaryFilesFromTable(found, progress, stop);
+    for (SecondaryFile& row : fileTable) {
+      const auto mapped = secondaryFiles_.find(row.fileId);
+      if (mapped != secondaryFiles_.end() && row.fileId > 1) row = mapped->second;
+    }
   }
   inventory_.ShrinkToFit();
 }

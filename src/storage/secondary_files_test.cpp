@@ -26,7 +26,8 @@ TEST(SecondaryFiles, CandidateIsTheRecordedNameBesideThePrimary) {
       {"C:\\data\\noext", "/db/noext"},
       {"C:\\data\\.ndf", "/db/.ndf"},
   };
-  for (const Case& c : cases) EXPECT_EQ(SecondaryFileCandidate("/db/", c.recorded), c.expected) << c.recorded;
+  for (const Case& c : cases)
+    EXPECT_EQ(SecondaryFileCandidate("/db/", c.recorded), c.expected) << c.recorded;
 }
 
 // A primary file (system pages only) and secondary files in one folder.
@@ -60,7 +61,9 @@ class SecondaryFilesTest : public ::testing::Test {
 };
 
 TEST_F(SecondaryFilesTest, FileTableRowsAreFoundBesideThePrimaryInAnyCase) {
-  Write("SALES_2.ndf", SecondaryPages(9));  // header file ids are not trusted here
+  std::vector<std::uint8_t> sales = SecondaryPages(2);
+  std::fill_n(sales.begin() + 36 + 6 * 8192, 2, 9);  // one page naming another file is not trusted
+  Write("SALES_2.ndf", sales);
   std::vector<SecondaryFile> table = {
       {0, 1, "main", "C:\\SQL\\main.mdf"},
       {0, 2, "sales", "D:\\Data\\sales_2.dat"},
@@ -77,16 +80,36 @@ TEST_F(SecondaryFilesTest, FileTableRowsAreFoundBesideThePrimaryInAnyCase) {
   const PageList& data = inv.dataPages.at(AllocationUnitId(1977, 256));
   EXPECT_EQ(data.size(), 8u);
   for (const PageEntry& e : data) EXPECT_EQ(e.fileId, 2);
-  EXPECT_FALSE(inv.systemPages.count(2187));            // not a system id in secondary files
+  EXPECT_FALSE(inv.systemPages.count(2187));  // not a system id in secondary files
   EXPECT_TRUE(inv.dataPages.count(AllocationUnitId(2187, 0)));
-  EXPECT_TRUE(inv.iamPages.empty());                     // IAM pages of secondary files are not filed
-  EXPECT_EQ(inv.systemPages.at(34).size(), 11u);         // 10 primary + 1 secondary
+  EXPECT_TRUE(inv.iamPages.empty());              // IAM pages of secondary files are not filed
+  EXPECT_EQ(inv.systemPages.at(34).size(), 11u);  // 10 primary + 1 secondary
 
   const auto header = db_->ReadPageHeader({2, 6});
   ASSERT_TRUE(header);
   EXPECT_EQ(header->objectId, 1977);
   EXPECT_FALSE(db_->ReadRawPage({2, 13}));
   EXPECT_FALSE(db_->ReadRawPage({3, 1}));
+}
+
+// Extensions are a habit, not a rule: a file is taken by the file id its
+// pages carry, under its recorded name, as .ndf, or anywhere in the folder.
+TEST_F(SecondaryFilesTest, FilesAreTakenByTheFileIdTheirPagesCarry) {
+  Write("data2.mdf", SecondaryPages(2));    // recorded as it is, extension and all
+  Write("archive.ndf", SecondaryPages(7));  // the .ndf name of row 3, but file 7's pages
+  Write("moved.bin", SecondaryPages(3));    // row 3's pages under another name
+  std::vector<SecondaryFile> table = {
+      {0, 2, "data2", "E:\\DATA\\data2.mdf"},
+      {0, 3, "archive", "E:\\DATA\\archive.dat"},
+      {0, 4, "gone", "E:\\DATA\\gone.ndf"},
+  };
+  db_->DiscoverSecondaryFiles(table, progress_, stop_);
+  ASSERT_EQ(db_->secondaryFiles().size(), 2u);
+  EXPECT_EQ(fs::path(db_->secondaryFiles().at(2).path).filename(), "data2.mdf");
+  EXPECT_EQ(fs::path(db_->secondaryFiles().at(3).path).filename(), "moved.bin");
+  EXPECT_EQ(table[1].pageCount, 12u);                         // the row is completed
+  EXPECT_EQ(fs::path(table[2].path).filename(), "gone.ndf");  // where it was looked for
+  EXPECT_EQ(table[2].pageCount, 0u);
 }
 
 TEST_F(SecondaryFilesTest, EmptyFileTableSearchesTheFolder) {
@@ -109,7 +132,8 @@ TEST_F(SecondaryFilesTest, EmptyFileTableSearchesTheFolder) {
   EXPECT_EQ(header->pageId, (PageId{4, 7}));
   // The file without a data page adds its pages, under their header file id, but no row.
   const PageList& system = db_->inventory().systemPages.at(34);  // 10 primary, 1 from nodata.ndf
-  EXPECT_TRUE(std::any_of(system.begin(), system.end(), [](const PageEntry& e) { return e.fileId == 5; }));
+  EXPECT_TRUE(
+      std::any_of(system.begin(), system.end(), [](const PageEntry& e) { return e.fileId == 5; }));
   EXPECT_FALSE(db_->secondaryFiles().count(5));
   EXPECT_FALSE(db_->secondaryFiles().count(6));
 }

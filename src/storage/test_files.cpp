@@ -3,7 +3,8 @@
 namespace tessaril::testing {
 
 void SetU32(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t value) {
-  for (std::size_t i = 0; i < 4; ++i) bytes.at(offset + i) = static_cast<std::uint8_t>(value >> (8 * i));
+  for (std::size_t i = 0; i < 4; ++i)
+    bytes.at(offset + i) = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
 namespace {
