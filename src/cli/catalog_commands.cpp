@@ -5,6 +5,7 @@
 #include "catalog/catalog_builder.h"
 #include "catalog/table_layout.h"
 #include "cli/arguments.h"
+#include "cli/command_line.h"
 #include "cli/commands.h"
 #include "cli/terminal_events.h"
 
@@ -62,20 +63,12 @@ struct TableCommand {
 TableCommand OpenTable(const std::vector<std::string>& words, const char* usage,
                        const std::set<std::string>& flags) {
   TableCommand out;
-  std::set<std::string> allFlags = flags;
-  allFlags.insert("--help");
-  Result<Arguments> args = ParseArguments(words, allFlags, {});
-  if (args && args->Has("--help")) {
-    std::cout << usage;
+  CommandLine line = ParseCommandLine(words, usage, 2, flags, {});
+  if (!line.args) {
+    out.status = line.status;
     return out;
   }
-  if (!args || args->positional.size() != 2) {
-    PrintError(args ? "wrong number of arguments" : args.error());
-    std::cerr << usage;
-    out.status = kExitUsage;
-    return out;
-  }
-  out.args = std::move(args).value();
+  out.args = std::move(*line.args);
   out.opened = OpenCatalog(out.args.positional[0]);
   if (!out.opened.db) {
     out.status = out.opened.status;
@@ -133,16 +126,9 @@ int TablePagesCommand(const std::vector<std::string>& words) {
 }
 
 int TablesCommand(const std::vector<std::string>& words) {
-  Result<Arguments> args = ParseArguments(words, {"--help", "--all"}, {});
-  if (args && args->Has("--help")) {
-    std::cout << kTablesUsage;
-    return kExitOk;
-  }
-  if (!args || args->positional.size() != 1) {
-    PrintError(args ? "tables takes one data file" : args.error());
-    std::cerr << kTablesUsage;
-    return kExitUsage;
-  }
+  const CommandLine line = ParseCommandLine(words, kTablesUsage, 1, {"--all"}, {});
+  if (!line.args) return line.status;
+  const Arguments* args = &*line.args;
   OpenedCatalog opened = OpenCatalog(args->positional[0]);
   if (!opened.db) return opened.status;
   for (const CatalogObject& o : opened.catalog.objects) {

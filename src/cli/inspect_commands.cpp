@@ -8,6 +8,7 @@
 #include <set>
 
 #include "cli/arguments.h"
+#include "cli/command_line.h"
 #include "cli/commands.h"
 #include "cli/page_dump.h"
 #include "cli/terminal_events.h"
@@ -50,18 +51,10 @@ Inspection OpenForInspection(const std::vector<std::string>& words, const char* 
                              std::size_t positionalCount, const std::set<std::string>& valueOptions,
                              InventoryMode mode, Arguments& args,
                              std::set<std::string> flagOptions = {}) {
-  flagOptions.insert("--help");
-  Result<Arguments> parsed = ParseArguments(words, flagOptions, valueOptions);
-  if (parsed && parsed->Has("--help")) {
-    std::cout << usage;
-    return {kExitOk, nullptr};
-  }
-  if (!parsed || parsed->positional.size() != positionalCount) {
-    PrintError(parsed ? "wrong number of arguments" : parsed.error());
-    std::cerr << usage;
-    return {kExitUsage, nullptr};
-  }
-  args = std::move(parsed).value();
+  CommandLine line =
+      ParseCommandLine(words, usage, positionalCount, std::move(flagOptions), valueOptions);
+  if (!line.args) return {line.status, nullptr};
+  args = std::move(*line.args);
   TerminalEvents progress(false);
   StopFlag stop;
   Result<std::unique_ptr<DatabaseFile>> db =

@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "cli/arguments.h"
+#include "cli/command_line.h"
 #include "cli/commands.h"
 #include "cli/interrupt_watcher.h"
 #include "cli/terminal_events.h"
@@ -71,18 +72,11 @@ Status FillOptions(const Arguments& args, ScanOptions& options) {
 }  // namespace
 
 int ScanCommand(const std::vector<std::string>& words) {
-  Result<Arguments> args =
-      ParseArguments(words, {"--help", "--no-log", "--advanced", "--deleted", "--carve"},
-                     {"--log-dir", "--collation"});
-  if (args && args->Has("--help")) {
-    std::cout << kScanUsage;
-    return kExitOk;
-  }
-  if (!args || args->positional.size() != 1) {
-    PrintError(args ? "scan takes one data file" : args.error());
-    std::cerr << kScanUsage;
-    return kExitUsage;
-  }
+  const CommandLine line =
+      ParseCommandLine(words, kScanUsage, 1, {"--no-log", "--advanced", "--deleted", "--carve"},
+                       {"--log-dir", "--collation"});
+  if (!line.args) return line.status;
+  const Arguments* args = &*line.args;
   if (args->Has("--no-log") && args->Value("--log-dir")) {
     PrintError("--no-log and --log-dir exclude each other");
     return kExitUsage;
