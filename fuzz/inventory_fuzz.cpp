@@ -2,9 +2,6 @@
 // opened with the page inventory built, and a few pages the inventory names
 // are read back through the page readers.
 
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -15,6 +12,7 @@
 
 #include "base/progress.h"
 #include "base/stop_flag.h"
+#include "fuzz/memory_file.h"
 #include "storage/database_file.h"
 
 namespace {
@@ -22,38 +20,10 @@ namespace {
 using tessaril::DatabaseFile;
 using tessaril::PageEntry;
 using tessaril::PageId;
+using tessaril::fuzz::MemoryFile;
 
 // Lists of each map whose first and last entries are read back.
 constexpr std::size_t kListsReadBack = 4;
-
-// The input as an anonymous in-memory file, opened by path through /proc.
-class MemoryFile {
- public:
-  explicit MemoryFile(std::span<const std::uint8_t> bytes)
-      : fd_(::memfd_create("tessaril-fuzz", MFD_CLOEXEC)) {
-    std::size_t done = 0;
-    while (fd_ >= 0 && done < bytes.size()) {
-      const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
-      if (n <= 0) {
-        ::close(fd_);
-        fd_ = -1;
-        break;
-      }
-      done += static_cast<std::size_t>(n);
-    }
-  }
-  ~MemoryFile() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  MemoryFile(const MemoryFile&) = delete;
-  MemoryFile& operator=(const MemoryFile&) = delete;
-
-  bool ok() const { return fd_ >= 0; }
-  std::string path() const { return "/proc/self/fd/" + std::to_string(fd_); }
-
- private:
-  int fd_;
-};
 
 // An entry's page reads back with the type and index id it was filed under.
 // Position 0 is the one position the readers never give.
