@@ -18,6 +18,7 @@ int PageCommand(const std::vector<std::string>& words);
 int ScanCommand(const std::vector<std::string>& words);
 int TablesCommand(const std::vector<std::string>& words);
 int ColumnsCommand(const std::vector<std::string>& words);
+int RowsCommand(const std::vector<std::string>& words);
 // pages FILE --table NAME: the pages chosen for one table.
 int TablePagesCommand(const std::vector<std::string>& words);
 
@@ -28,5 +29,6 @@ extern const char* const kPageUsage;
 extern const char* const kScanUsage;
 extern const char* const kTablesUsage;
 extern const char* const kColumnsUsage;
+extern const char* const kRowsUsage;
 
 }  // namespace tessaril::cli

@@ -20,6 +20,7 @@ constexpr const char* kUsage =
     "  tables FILE [--all]        the objects of the rebuilt catalog\n"
     "  columns FILE TABLE [--verbose]\n"
     "                             the columns of a table in record order\n"
+    "  rows FILE TABLE [options]  the rows of a table, 1000 a page\n"
     "\n"
     "'tessaril-cli COMMAND --help' tells more about a command.\n";
 
@@ -40,6 +41,7 @@ int main(int argc, char** argv) {
   if (command == "scan") return ScanCommand(rest);
   if (command == "tables") return TablesCommand(rest);
   if (command == "columns") return ColumnsCommand(rest);
+  if (command == "rows") return RowsCommand(rest);
   std::cerr << "tessaril-cli: unknown command " << command << "\n" << kUsage;
   return kExitUsage;
 }

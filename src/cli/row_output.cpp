@@ -1,0 +1,137 @@
+#include "cli/row_output.h"
+
+#include <algorithm>
+
+#include "base/unicode.h"
+
+namespace tessaril::cli {
+namespace {
+
+std::string CsvField(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string out = "\"";
+  for (char ch : text) {
+    if (ch == '"') out += '"';
+    out += ch;
+  }
+  return out + "\"";
+}
+
+// TSV keeps one row a line: tabs, line breaks and backslashes are escaped.
+std::string TsvField(const std::string& text) {
+  std::string out;
+  for (char ch : text) {
+    if (ch == '\t')
+      out += "\\t";
+    else if (ch == '\n')
+      out += "\\n";
+    else if (ch == '\r')
+      out += "\\r";
+    else if (ch == '\\')
+      out += "\\\\";
+    else
+      out += ch;
+  }
+  return out;
+}
+
+std::string JsonString(const std::string& text) {
+  std::string out = "\"";
+  for (char ch : text) {
+    if (ch == '"' || ch == '\\') {
+      out += '\\';
+      out += ch;
+    } else if (static_cast<unsigned char>(ch) < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x",
+                    static_cast<unsigned>(static_cast<unsigned char>(ch)));
+      out += escaped;
+    } else {
+      out += ch;
+    }
+  }
+  return out + "\"";
+}
+
+// Display width of UTF-8 text, one column a code point.
+std::size_t Width(const std::string& text) {
+  std::size_t n = 0;
+  for (std::size_t pos = 0; pos < text.size(); ++n) NextUtf8(text, pos);
+  return n;
+}
+
+}  // namespace
+
+std::optional<RowFormat> ParseRowFormat(const std::string& name) {
+  if (name == "text") return RowFormat::kText;
+  if (name == "tsv") return RowFormat::kTsv;
+  if (name == "csv") return RowFormat::kCsv;
+  if (name == "json") return RowFormat::kJson;
+  return std::nullopt;
+}
+
+RowWriter::RowWriter(std::ostream& out, RowFormat format, const std::vector<ColumnDef>& columns)
+    : out_(out), format_(format) {
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    if (columns[i].physicalOrdinal == kNoStorage || columns[i].name.empty()) continue;
+    shown_.push_back(i);
+    names_.push_back(columns[i].name);
+  }
+  if (format_ == RowFormat::kText) pending_.push_back(names_);
+  if (format_ == RowFormat::kTsv || format_ == RowFormat::kCsv) WriteLine(names_, true);
+}
+
+std::vector<std::string> RowWriter::Cells(const RenderedRow& row) const {
+  std::vector<std::string> cells;
+  for (std::size_t i : shown_)
+    cells.push_back(i < row.values.size() ? row.values[i] : std::string());
+  return cells;
+}
+
+void RowWriter::Write(const RenderedRow& row) {
+  const std::vector<std::string> cells = Cells(row);
+  if (format_ == RowFormat::kText) {
+    pending_.push_back(cells);
+    return;
+  }
+  WriteLine(cells, false);
+}
+
+void RowWriter::WriteLine(const std::vector<std::string>& cells, bool header) {
+  if (format_ == RowFormat::kJson) {
+    out_ << '{';
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+      out_ << (i ? "," : "") << JsonString(names_[i]) << ':'
+           << (cells[i] == "NULL" ? "null" : JsonString(cells[i]));
+    }
+    out_ << "}\n";
+    return;
+  }
+  const char separator = format_ == RowFormat::kCsv ? ',' : '\t';
+  for (std::size_t i = 0; i < cells.size(); ++i) {
+    if (i) out_ << separator;
+    out_ << (format_ == RowFormat::kCsv ? CsvField(cells[i]) : TsvField(cells[i]));
+  }
+  out_ << (format_ == RowFormat::kCsv ? "\r\n" : "\n");
+  (void)header;
+}
+
+void RowWriter::Finish() {
+  if (format_ != RowFormat::kText) return;
+  std::vector<std::size_t> widths(names_.size(), 0);
+  for (const auto& cells : pending_) {
+    for (std::size_t i = 0; i < cells.size(); ++i)
+      widths[i] = std::max(widths[i], Width(TsvField(cells[i])));
+  }
+  for (const auto& cells : pending_) {
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+      const std::string text = TsvField(cells[i]);
+      out_ << text;
+      if (i + 1 < cells.size()) out_ << std::string(widths[i] - Width(text) + 2, ' ');
+    }
+    out_ << '\n';
+  }
+  pending_.clear();
+}
+
+}  // namespace tessaril::cli

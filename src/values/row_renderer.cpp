@@ -1,0 +1,149 @@
+#include "values/row_renderer.h"
+
+namespace tessaril {
+namespace {
+
+constexpr std::int32_t kTimestampCode = 30;
+constexpr std::int32_t kVarbinaryCode = 16;
+constexpr std::int32_t kImageCode = 25;
+constexpr std::int32_t kClrCode = 33;
+constexpr std::int32_t kBitCode = 2;
+constexpr std::size_t kTextPointerLength = 16;
+constexpr std::int16_t kRecordHeaderLength = 4;
+
+bool Shown(const CPrimaryRecord* r, const RecordOptions& options) {
+  return r != nullptr && !r->isInvalid && r->recordType != kIndexRecord &&
+         (options.showDeletedRecords || !r->isGhost);
+}
+
+bool NullBitSet(const CRecord& r, int bit) {
+  return r.hasNullBitmap && bit >= 0 && bit < r.columnCount && r.IsNull(bit);
+}
+
+// A variable value's text. Complex values point at data stored outside the
+// record (text pointers, row-overflow and large-value roots), read elsewhere.
+std::string VariableText(const CRecord& r, std::size_t index, ValueLayout& layout,
+                         const ColumnDef& column, RowContext& context) {
+  if (index >= r.values.size()) return {};
+  const RecordValue& value = r.values[index];
+  if (value.complex) return {};
+  const ByteView bytes = r.ValueBytes(value);
+  if (layout.typeCode == kImageCode) layout.typeCode = kVarbinaryCode;
+  layout.width = static_cast<std::int16_t>(value.length);
+  layout.availableBytes = value.length;
+  return DecodeValue(layout, bytes, column, context.text);
+}
+
+std::string WithBinaryPrefix(std::string text, std::int32_t typeCode) {
+  if ((typeCode == kVarbinaryCode || typeCode == kImageCode || typeCode == kClrCode) &&
+      text != " " && text.find('\\') == std::string::npos) {
+    return "0x" + text;
+  }
+  return text;
+}
+
+// One record's column walk.
+class RecordWalk {
+ public:
+  RecordWalk(const CPrimaryRecord& r, RowContext& context) : r_(r), context_(context) {}
+
+  std::vector<std::string> Run() {
+    const std::vector<ColumnDef>& columns = context_.layout.columns;
+    std::vector<std::string> texts(columns.size());
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+      if (context_.options.stopRequested()) break;
+      if (columns[i].physicalOrdinal == kNoStorage) continue;
+      texts[i] = Column(columns[i]);
+    }
+    return texts;
+  }
+
+ private:
+  int NullBit(const ColumnDef& c) const {
+    const std::int32_t bit = c.nullBit & 0xFFFF;
+    if (c.nullBit > 0 && bit > 0 && bit <= r_.columnCount) return bit - 1;
+    if (!context_.placedByRowsetColumns && !context_.sql2000Layout) return processed_;
+    return c.physicalOrdinal - 1;
+  }
+
+  std::string Column(const ColumnDef& c) {
+    ValueLayout layout = DescribeValue(c, nullptr, c.typeCode);
+    const bool variable = c.isVariableLength || layout.variable;
+    // A column added after the record was written is not in it.
+    if (c.physicalOrdinal > r_.columnCount) {
+      ++processed_;
+      return c.isNullable ? kNullText : "";
+    }
+    if (!c.isInRowset || NullBitSet(r_, NullBit(c))) {
+      ++processed_;
+      if (variable && c.leafOffset >= 0) ++variableUsed_;
+      return kNullText;
+    }
+    ++processed_;
+    if (variable) {
+      const std::size_t index =
+          c.leafOffset < 0 ? static_cast<std::size_t>(-1 - c.leafOffset) : variableUsed_;
+      ++variableUsed_;
+      return WithBinaryPrefix(VariableText(r_, index, layout, c, context_), c.typeCode);
+    }
+    return WithBinaryPrefix(FixedText(c, layout), c.typeCode);
+  }
+
+  std::string FixedText(const ColumnDef& c, ValueLayout& layout) {
+    const ByteView fixed = r_.fixedData();
+    const std::int16_t offset = context_.sql2000Layout ? c.legacyOffset : c.leafOffset;
+    std::size_t at = fixedCursor_;
+    if (offset >= kRecordHeaderLength && offset - kRecordHeaderLength < r_.fixedLength) {
+      at = static_cast<std::size_t>(offset - kRecordHeaderLength);
+    }
+    if (c.typeCode == kBitCode) {
+      // A bit column reads its own byte and bit.
+      return DecodeValue(layout, fixed.Sub(at, 1), c, context_.text);
+    }
+    const auto width = static_cast<std::size_t>(layout.width > 0 ? layout.width : 0);
+    fixedCursor_ = at + width;
+    if (!fixed.Contains(at, width)) return {};
+    return DecodeValue(layout, fixed.Sub(at, width), c, context_.text);
+  }
+
+  const CPrimaryRecord& r_;
+  RowContext& context_;
+  int processed_ = 0;
+  std::size_t variableUsed_ = 0;
+  std::size_t fixedCursor_ = 0;
+};
+
+}  // namespace
+
+RowContext::RowContext(const TableLayout& tableLayout, const DatabaseFile& file,
+                       TextDecoding textDecoding, RecordOptions recordOptions, bool sql2000)
+    : layout(tableLayout),
+      db(file),
+      text(std::move(textDecoding)),
+      options(recordOptions),
+      sql2000Layout(sql2000),
+      placedByRowsetColumns(!sql2000 && !tableLayout.rowsetColumns.empty()) {}
+
+std::vector<RenderedRow> RenderRows(const PrimaryRecordPage& page, RowContext& context) {
+  std::vector<RenderedRow> rows;
+  for (const auto& record : page.records()) {
+    if (context.options.stopRequested()) break;
+    if (!Shown(record.get(), context.options)) continue;
+    RenderedRow row;
+    row.values = RecordWalk(*record, context).Run();
+    row.id = record->id;
+    row.carved = record->carved;
+    row.ghost = record->recordType == kGhostDataRecord;
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+std::vector<RenderedRow> ReadPageRows(PageId pageId, RowContext& context) {
+  std::optional<HeaderedPage> page = context.db.ReadPage(pageId);
+  if (!page || page->header.pageType != kDataPageType) return {};
+  const PrimaryRecordPage records(std::move(*page), &context.db, context.options);
+  return RenderRows(records, context);
+}
+
+}  // namespace tessaril

@@ -1,0 +1,46 @@
+// Rendering the records of a table's data pages into rows of value texts.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "catalog/table_layout.h"
+#include "records/record_page.h"
+#include "values/value_decoder.h"
+
+namespace tessaril {
+
+inline constexpr const char* kNullText = "NULL";
+
+// One rendered row: a text per column of the layout, in layout order (empty
+// for a column without storage), and where the record was found.
+struct RenderedRow {
+  std::vector<std::string> values;
+  RecordId id;
+  bool carved = false;
+  bool ghost = false;  // a deleted row, shown because deleted rows were asked for
+};
+
+// The working state of one walk over a table's pages.
+struct RowContext {
+  RowContext(const TableLayout& tableLayout, const DatabaseFile& file, TextDecoding textDecoding,
+             RecordOptions recordOptions, bool sql2000);
+
+  const TableLayout& layout;
+  const DatabaseFile& db;
+  TextDecoding text;
+  RecordOptions options;
+  bool sql2000Layout = false;
+  // Placement comes from the rowset column rows (2008 and later) rather than
+  // from the column rows (2000) or the 2005 hobt rows.
+  bool placedByRowsetColumns = false;
+};
+
+// Reads a data page and renders every record a row is shown for. Pages that
+// cannot be read, or are no data pages, give no rows.
+std::vector<RenderedRow> ReadPageRows(PageId page, RowContext& context);
+
+// Renders the records of a decoded page.
+std::vector<RenderedRow> RenderRows(const PrimaryRecordPage& page, RowContext& context);
+
+}  // namespace tessaril

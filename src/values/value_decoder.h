@@ -1,0 +1,70 @@
+// Turning the stored bytes of one column value into its text.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "base/byte_view.h"
+#include "base/code_page.h"
+#include "catalog/table_layout.h"
+#include "values/collation_lookup.h"
+#include "values/collation_table.h"
+
+namespace tessaril {
+
+// Consecutive bit columns share a byte: the first of a group of up to eight
+// takes one byte of the record, the following ones none. Used only where a
+// bit column's own byte and bit position are not known.
+struct BitCursor {
+  int bitIndex = 8;
+  std::uint8_t currentByte = 0;
+  bool consumed = false;
+  bool loaded = false;
+};
+
+// How one value lies in a record and how it is read.
+struct ValueLayout {
+  BitCursor* bitCursor = nullptr;
+  std::int64_t availableBytes = 0;
+  bool variable = false;
+  std::int16_t fixedWidth = 0;  // bytes taken in the fixed part; 0 none
+  std::int32_t actualLength = 0;
+  std::int16_t width = 0;
+  bool compressed = false;
+  std::int32_t typeCode = 0;
+};
+
+// What 8-bit text is decoded with: the column's collation, else the
+// database's, else code page 1252. Decoders are made once per code page.
+class TextDecoding {
+ public:
+  TextDecoding(const CollationTable* collations, CollationResult database);
+  // The code page of a column collation id.
+  std::uint32_t CodePageOf(std::int32_t collationId) const;
+  std::string Decode(ByteView bytes, std::uint32_t codePage);
+
+ private:
+  const CollationTable* collations_;
+  CollationResult database_;
+  std::map<std::uint32_t, std::unique_ptr<CodePageDecoder>> decoders_;
+};
+
+ValueLayout DescribeValue(const ColumnDef& column, BitCursor* cursor, std::int32_t typeCode);
+
+// The text of a value. bytes are the value's stored bytes (the caller has
+// cut them to the value's width or length); no bytes give the empty text.
+std::string DecodeValue(ValueLayout& layout, ByteView bytes, const ColumnDef& column,
+                        TextDecoding& text);
+
+// The text of a sql_variant value: its base type id, its properties and data.
+std::string DecodeVariantValue(ValueLayout& layout, ByteView bytes, const ColumnDef& column,
+                               TextDecoding& text);
+
+// "0x" and every byte as two upper-case hex digits.
+std::string BinaryText(ByteView bytes);
+// 33221100-5544-7766-8899-AABBCCDDEEFF from the 16 stored bytes 00 11 .. FF.
+std::string UniqueIdentifierText(ByteView bytes);
+
+}  // namespace tessaril
