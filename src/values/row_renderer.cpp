@@ -76,13 +76,16 @@ class RecordWalk {
     }
     if (!c.isInRowset || NullBitSet(r_, NullBit(c))) {
       ++processed_;
-      if (variable && c.leafOffset >= 0) ++variableUsed_;
+      if (variable) ++variableUsed_;
       return kNullText;
     }
     ++processed_;
     if (variable) {
-      const std::size_t index =
-          c.leafOffset < 0 ? static_cast<std::size_t>(-1 - c.leafOffset) : variableUsed_;
+      // Variable columns are numbered by a negative offset: the column rows
+      // keep it in xoffset in SQL Server 2000, the rowset columns in their
+      // leaf offset later.
+      const std::int16_t offset = context_.sql2000Layout ? c.legacyOffset : c.leafOffset;
+      const std::size_t index = offset < 0 ? static_cast<std::size_t>(-1 - offset) : variableUsed_;
       ++variableUsed_;
       return WithBinaryPrefix(VariableText(r_, index, layout, c, context_), c.typeCode);
     }
@@ -122,6 +125,7 @@ RowContext::RowContext(const TableLayout& tableLayout, const DatabaseFile& file,
       text(std::move(textDecoding)),
       options(recordOptions),
       sql2000Layout(sql2000),
+      pfs(file),
       placedByRowsetColumns(!sql2000 && !tableLayout.rowsetColumns.empty()) {}
 
 std::vector<RenderedRow> RenderRows(const PrimaryRecordPage& page, RowContext& context) {
@@ -140,10 +144,16 @@ std::vector<RenderedRow> RenderRows(const PrimaryRecordPage& page, RowContext& c
 }
 
 std::vector<RenderedRow> ReadPageRows(PageId pageId, RowContext& context) {
+  const bool freed = context.pfs.IsAllocated(pageId) == false;
+  if (freed && !context.options.showDeletedRecords) return {};
   std::optional<HeaderedPage> page = context.db.ReadPage(pageId);
   if (!page || page->header.pageType != kDataPageType) return {};
   const PrimaryRecordPage records(std::move(*page), &context.db, context.options);
-  return RenderRows(records, context);
+  std::vector<RenderedRow> rows = RenderRows(records, context);
+  if (freed) {
+    for (RenderedRow& row : rows) row.ghost = true;
+  }
+  return rows;
 }
 
 }  // namespace tessaril

@@ -6,6 +6,7 @@
 
 #include "catalog/table_layout.h"
 #include "records/record_page.h"
+#include "storage/pfs.h"
 #include "values/value_decoder.h"
 
 namespace tessaril {
@@ -31,13 +32,17 @@ struct RowContext {
   TextDecoding text;
   RecordOptions options;
   bool sql2000Layout = false;
+  // Allocation of the pages walked: rows of a page that is no longer
+  // allocated are deleted rows.
+  PfsReader pfs;
   // Placement comes from the rowset column rows (2008 and later) rather than
   // from the column rows (2000) or the 2005 hobt rows.
   bool placedByRowsetColumns = false;
 };
 
 // Reads a data page and renders every record a row is shown for. Pages that
-// cannot be read, or are no data pages, give no rows.
+// cannot be read, or are no data pages, give no rows; a page the PFS marks
+// free gives its rows as deleted rows, only when deleted rows are shown.
 std::vector<RenderedRow> ReadPageRows(PageId page, RowContext& context);
 
 // Renders the records of a decoded page.
