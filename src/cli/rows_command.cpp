@@ -8,6 +8,7 @@
 #include "cli/commands.h"
 #include "cli/row_output.h"
 #include "cli/terminal_events.h"
+#include "session/record_pager.h"
 #include "storage/boot_page.h"
 #include "values/row_renderer.h"
 
@@ -15,21 +16,17 @@ namespace tessaril::cli {
 
 const char* const kRowsUsage =
     "usage: tessaril-cli rows FILE TABLE [--page N | --all] [--format text|tsv|csv|json]\n"
-    "                         [--deleted] [--carve]\n"
-    "  The rows of a table, 1000 a page (default: page 1), then on stderr which\n"
-    "  rows were shown. NULL is the text NULL (null in json).\n"
+    "                         [--advanced] [--deleted] [--carve]\n"
+    "  The rows of a table, 1000 a page (default: page 1), then on stderr the page\n"
+    "  label and the rows shown. NULL is the text NULL (null in json).\n"
+    "  --advanced  read the pages the catalog collected, not the table's page chain\n"
     "  --deleted   also deleted (ghost) rows\n"
     "  --carve     also rows carved from free space (implies --deleted)\n";
 
-namespace {
-
-constexpr std::size_t kRowsPerPage = 1000;
-
-}  // namespace
-
 int RowsCommand(const std::vector<std::string>& words) {
-  const CommandLine line = ParseCommandLine(words, kRowsUsage, 2, {"--all", "--deleted", "--carve"},
-                                            {"--page", "--format"});
+  const CommandLine line =
+      ParseCommandLine(words, kRowsUsage, 2, {"--all", "--deleted", "--carve", "--advanced"},
+                       {"--page", "--format"});
   if (!line.args) return line.status;
   const Arguments& args = *line.args;
   const std::optional<RowFormat> format = ParseRowFormat(args.Value("--format").value_or("text"));
@@ -71,20 +68,23 @@ int RowsCommand(const std::vector<std::string>& words) {
                      catalog.sql2000Layout);
 
   RowWriter writer(std::cout, *format, layout.columns);
-  const std::size_t first = args.Has("--all") ? 0 : (pageNumber - 1) * kRowsPerPage;
-  const std::size_t last = args.Has("--all") ? SIZE_MAX : first + kRowsPerPage;
-  std::size_t seen = 0;
-  for (const PageId& page : layout.pages) {
-    for (const RenderedRow& row : ReadPageRows(page, context)) {
-      if (seen >= first && seen < last) writer.Write(row);
-      ++seen;
+  RecordPager pager(catalog, context, args.Has("--advanced"));
+  GridPage page = pager.First();
+  for (std::size_t n = 1; n < pageNumber && pager.hasNext(); ++n) page = pager.Next();
+  const bool all = args.Has("--all");
+  while (true) {
+    if (pager.pageNumber() == static_cast<int>(pageNumber) || all) {
+      for (const RenderedRow& row : page.rows) writer.Write(row);
+      std::cerr << pager.PageLabel(page.rowsCounted) << '\n' << pager.CaptionText() << '\n';
     }
-    if (seen >= last) break;
+    if (!all || !pager.hasNext()) break;
+    page = pager.Next();
   }
   writer.Finish();
-  const std::size_t shown = seen > first ? std::min(seen, last) - first : 0;
-  std::cerr << "rows " << (shown == 0 ? 0 : first + 1) << " to " << first + shown << " of "
-            << (seen >= last ? "more than " + std::to_string(seen) : std::to_string(seen)) << '\n';
+  if (pager.pageNumber() < static_cast<int>(pageNumber)) {
+    PrintError("the table has " + std::to_string(pager.pageNumber()) + " page(s) of rows");
+    return kExitFailed;
+  }
   return kExitOk;
 }
 

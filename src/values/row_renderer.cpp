@@ -16,6 +16,20 @@ bool Shown(const CPrimaryRecord* r, const RecordOptions& options) {
          (options.showDeletedRecords || !r->isGhost);
 }
 
+// A forwarded record is shown through its forwarding stub. Met directly, it
+// is shown only when its back pointer leads to no stub that points at it
+// (the stub was lost), so that a row never shows twice.
+bool ReachedThroughItsStub(const CRecord& r, const DatabaseFile& db, const RecordOptions& options) {
+  if (r.recordType != kForwardedRecord || !r.backPointer) return false;
+  std::optional<HeaderedPage> page = db.ReadPage(r.backPointer->page);
+  if (!page) return false;
+  const PrimaryRecordPage stubPage(std::move(*page), &db, options, r.backPointer->slot);
+  const CPrimaryRecord* stub =
+      stubPage.records().empty() ? nullptr : stubPage.records().front().get();
+  return stub != nullptr && !stub->isInvalid && stub->recordType == kForwardingStub &&
+         stub->forwardedTo && *stub->forwardedTo == r.id;
+}
+
 bool NullBitSet(const CRecord& r, int bit) {
   return r.hasNullBitmap && bit >= 0 && bit < r.columnCount && r.IsNull(bit);
 }
@@ -133,6 +147,7 @@ std::vector<RenderedRow> RenderRows(const PrimaryRecordPage& page, RowContext& c
   for (const auto& record : page.records()) {
     if (context.options.stopRequested()) break;
     if (!Shown(record.get(), context.options)) continue;
+    if (ReachedThroughItsStub(*record, context.db, context.options)) continue;
     RenderedRow row;
     row.values = RecordWalk(*record, context).Run();
     row.id = record->id;

@@ -1,0 +1,83 @@
+// Walking a table's pages 1000 rows at a time, forward and back, as the
+// record grid shows them.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "catalog/catalog.h"
+#include "catalog/table_layout.h"
+#include "values/row_renderer.h"
+
+namespace tessaril {
+
+inline constexpr std::size_t kRowsPerGridPage = 1000;
+
+// How the table's pages are listed.
+enum class PageStrategy {
+  kCollectedList,  // the pages the catalog chose (Advanced mode, or nothing better)
+  kIamWalk,        // the allocation unit's IAM chain: single pages, then extents
+  kPageChain,      // next-page links from the first page
+  kChain2000,      // next-page links from the SQL Server 2000 index row's first page
+};
+const char* PageStrategyName(PageStrategy strategy);
+
+// A place in the table: a page of the page list and a record on it.
+struct PagePosition {
+  std::int64_t page = 0;
+  std::int64_t record = 0;
+  friend bool operator==(const PagePosition&, const PagePosition&) = default;
+};
+
+struct GridPage {
+  std::vector<RenderedRow> rows;  // the rows shown (all-empty carved rows left out)
+  std::int64_t rowsCounted = 0;   // rows taken from the records, the left-out ones included
+};
+
+class RecordPager {
+ public:
+  RecordPager(const Catalog& catalog, RowContext& context, bool advancedMode);
+
+  // The first page: chooses the strategy, lists the pages, shows up to 1000 rows.
+  GridPage First();
+  GridPage Next();
+  GridPage Previous();
+
+  bool hasNext() const { return continuation_.has_value(); }
+  bool hasPrevious() const { return pageNumber_ > 1; }
+  int pageNumber() const { return pageNumber_; }
+  std::int64_t firstRow() const { return first_; }
+  std::int64_t lastRow() const { return last_; }
+  PageStrategy strategy() const { return strategy_; }
+  const std::vector<PageId>& pageList() const { return pageList_; }
+
+  // "Page2 - [1000](1001-2000) Records"
+  std::string PageLabel(std::int64_t rowsShown) const;
+  // "1000 rows to 2000"
+  std::string CaptionText() const;
+
+ private:
+  void ChooseAndList();
+  void ListIamChain(PageId firstIam, std::set<PageId>& seenIam);
+  void ListPageChain(PageId first);
+  void ListCollected();
+  bool InsideItsFile(PageId page) const;
+  // Shows up to 1000 rows from start; sets stop to the first record not shown.
+  GridPage Load(PagePosition start, std::optional<PagePosition>& stop);
+
+  const Catalog& catalog_;
+  RowContext& context_;
+  bool advancedMode_;
+  PageStrategy strategy_ = PageStrategy::kCollectedList;
+  std::vector<PageId> pageList_;
+  std::deque<PagePosition> positions_;  // starts of the pages shown so far
+  std::optional<PagePosition> continuation_;
+  int pageNumber_ = 0;
+  std::int64_t first_ = 0;
+  std::int64_t last_ = 0;
+};
+
+}  // namespace tessaril

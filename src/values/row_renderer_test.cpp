@@ -1,0 +1,97 @@
+#include "values/row_renderer.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "records/record_builder.h"
+#include "testing/corpus.h"
+
+namespace tessaril {
+namespace {
+
+using testing::Bytes;
+using testing::FixedVarRecord;
+using testing::PageLayout;
+using testing::PageRecord;
+
+Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
+
+// A heap of (id int, name varchar) rows on pages 1-3 of a small file.
+class RenderedHeap : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::vector<std::uint8_t> file;
+    const auto add = [&](std::int32_t number, std::vector<PageRecord> records) {
+      PageLayout page;
+      page.pageNumber = number;
+      page.objectId = number == 0 ? 34 : 1977;
+      page.indexId = number == 0 ? 0 : 256;
+      HeaderedPage built = testing::MakeRecordPage(page, records);
+      file.insert(file.end(), built.bytes.begin(), built.bytes.end());
+    };
+    const auto row = [](std::uint8_t status, std::uint8_t id, const char* name,
+                        std::vector<testing::VarValue> extra = {}) {
+      std::vector<testing::VarValue> values = {{Text(name)}};
+      values.insert(values.end(), extra.begin(), extra.end());
+      return FixedVarRecord(status, {id, 0, 0, 0}, 2, {0}, values);
+    };
+    const Bytes backTo1 = testing::Hex(
+        "0400"
+        "01000000"
+        "0100"
+        "0000");  // to 1:1 slot 0
+    const Bytes backToNowhere = testing::Hex(
+        "0400"
+        "05000000"
+        "0100"
+        "0000");
+    add(0, {{0, FixedVarRecord(0x10, {1, 0, 0, 0}, 1, {0}, {})}});
+    add(1, {{0, testing::StubRecord(1, 2, 0)}, {0, row(0x30, 7, "plain")}});
+    add(2, {{0, row(0x32, 8, "moved", {{backTo1, true}})}});
+    add(3, {{0, row(0x32, 9, "orphan", {{backToNowhere, true}})}});
+    for (std::int32_t n = 4; n < 10; ++n) add(n, {});
+    testing::WriteWholeFile(dir_.path() / "heap.mdf", file);
+    NullProgress progress;
+    StopFlag stop;
+    auto db = DatabaseFile::Open((dir_.path() / "heap.mdf").string(), false, progress, stop);
+    ASSERT_TRUE(db.ok());
+    db_ = std::move(db).value();
+
+    ColumnDef id = MakeColumnDef("id", "int(4)", 9);
+    id.columnId = id.physicalOrdinal = 1;
+    id.leafOffset = 4;
+    id.nullBit = 1;
+    id.isInRowset = true;
+    ColumnDef name = MakeColumnDef("name", "varchar(20)", 17);
+    name.columnId = name.physicalOrdinal = 2;
+    name.leafOffset = -1;
+    name.nullBit = 2;
+    name.isInRowset = true;
+    name.isVariableLength = true;
+    layout_.columns = {id, name};
+    layout_.rowsetColumns = {RowsetColumnRow{}};
+  }
+
+  std::vector<std::vector<std::string>> Rows(std::int32_t page) {
+    RowContext context(layout_, *db_, TextDecoding(nullptr, {}), RecordOptions(), false);
+    std::vector<std::vector<std::string>> rows;
+    for (const RenderedRow& r : ReadPageRows({1, page}, context)) rows.push_back(r.values);
+    return rows;
+  }
+
+  testing::TempDir dir_;
+  std::unique_ptr<DatabaseFile> db_;
+  TableLayout layout_;
+};
+
+TEST_F(RenderedHeap, AForwardedRowShowsOnceThroughItsStub) {
+  using Rows_ = std::vector<std::vector<std::string>>;
+  EXPECT_EQ(Rows(1), (Rows_{{"8", "moved"}, {"7", "plain"}}));
+  EXPECT_EQ(Rows(2), Rows_{});                   // reached through the stub on page 1
+  EXPECT_EQ(Rows(3), (Rows_{{"9", "orphan"}}));  // its stub is lost: shown where it is
+}
+
+}  // namespace
+}  // namespace tessaril
