@@ -1,5 +1,7 @@
 #include "values/row_renderer.h"
 
+#include "records/record_decoder.h"
+
 namespace tessaril {
 namespace {
 
@@ -94,6 +96,7 @@ class RecordWalk {
       return kNullText;
     }
     ++processed_;
+    if (c.isSparse) return SparseText(c, layout);
     if (variable) {
       // Variable columns are numbered by a negative offset: the column rows
       // keep it in xoffset in SQL Server 2000, the rowset columns in their
@@ -104,6 +107,34 @@ class RecordWalk {
       return WithBinaryPrefix(VariableText(r_, index, layout, c, context_), c.typeCode);
     }
     return WithBinaryPrefix(FixedText(c, layout), c.typeCode);
+  }
+
+  // A sparse column lives in the record's sparse vector, the complex value
+  // whose id word is 5; a column missing from it is NULL. A vector of
+  // exactly 16 bytes (one 8-byte value) is decoded here, where the column
+  // types say it is no text pointer.
+  std::string SparseText(const ColumnDef& c, ValueLayout& layout) {
+    std::optional<SparseColumnVector> decoded;
+    const SparseColumnVector* vector = r_.sparseVector ? &*r_.sparseVector : nullptr;
+    if (vector == nullptr) {
+      for (const RecordValue& v : r_.values) {
+        const ByteView bytes = r_.ValueBytes(v);
+        if (v.complex && ComplexId(bytes) == kSparseVectorComplexId) {
+          decoded = DecodeSparseVector(bytes, v.data.offset, context_.options);
+        }
+      }
+      if (decoded) vector = &*decoded;
+    }
+    std::string text = kNullText;
+    for (const RecordValue& entry :
+         vector != nullptr ? vector->values : std::vector<RecordValue>()) {
+      if (entry.id != c.columnId || !entry.hasData) continue;
+      layout.width = static_cast<std::int16_t>(entry.length);
+      layout.availableBytes = entry.length;
+      text =
+          WithBinaryPrefix(DecodeValue(layout, r_.ValueBytes(entry), c, context_.text), c.typeCode);
+    }
+    return text;
   }
 
   std::string FixedText(const ColumnDef& c, ValueLayout& layout) {

@@ -93,5 +93,49 @@ TEST_F(RenderedHeap, AForwardedRowShowsOnceThroughItsStub) {
   EXPECT_EQ(Rows(3), (Rows_{{"9", "orphan"}}));  // its stub is lost: shown where it is
 }
 
+// A table (id int, b int sparse, e int sparse): the sparse values sit in the
+// record's sparse vector, in any order; one missing from it is NULL.
+TEST_F(RenderedHeap, SparseColumnsComeFromTheSparseVector) {
+  ColumnDef b = MakeColumnDef("b", "int(4)", 9);
+  b.columnId = 3;
+  b.physicalOrdinal = 2;
+  b.isSparse = true;
+  b.isInRowset = true;
+  ColumnDef e = b;
+  e.name = "e";
+  e.columnId = 6;
+  ColumnDef missing = b;
+  missing.name = "x";
+  missing.columnId = 7;
+  TableLayout sparse;
+  sparse.columns = {layout_.columns[0], b, e, missing};
+  sparse.rowsetColumns = {RowsetColumnRow{}};
+  const Bytes vector = testing::Hex(
+      "0500"
+      "0200"
+      "0600"
+      "0300"
+      "1000"
+      "1400"
+      "d2040000"
+      "03000000");
+  const Bytes one = testing::Hex(
+      "0500"
+      "0100"
+      "0600"
+      "0c00"
+      "0f000000"
+      "00000000");  // 16 bytes
+  const HeaderedPage page = testing::MakeRecordPage(
+      {}, {{0, FixedVarRecord(0x30, {5, 0, 0, 0}, 2, {0}, {{vector, true}})},
+           {0, FixedVarRecord(0x30, {6, 0, 0, 0}, 2, {0}, {{one, true}})}});
+  const PrimaryRecordPage records(page, db_.get(), {});
+  RowContext context(sparse, *db_, TextDecoding(nullptr, {}), RecordOptions(), false);
+  const std::vector<RenderedRow> rows = RenderRows(records, context);
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].values, (std::vector<std::string>{"5", "3", "1234", "NULL"}));
+  EXPECT_EQ(rows[1].values, (std::vector<std::string>{"6", "NULL", "15", "NULL"}));
+}
+
 }  // namespace
 }  // namespace tessaril
