@@ -1,5 +1,7 @@
 #include "cli/page_dump.h"
 
+#include "base/hex.h"
+
 #include "storage/allocation_map.h"
 #include "storage/boot_page.h"
 
@@ -88,16 +90,7 @@ void PrintRecord(std::ostream& out, const CPrimaryRecord& r) {
 
 }  // namespace
 
-std::string HexText(ByteView bytes) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string text;
-  text.reserve(bytes.size() * 2);
-  for (std::uint8_t b : bytes.span()) {
-    text.push_back(kDigits[b >> 4]);
-    text.push_back(kDigits[b & 0xF]);
-  }
-  return text;
-}
+std::string HexText(ByteView bytes) { return HexDigits(bytes, false); }
 
 void PrintBootPage(std::ostream& out, ByteView page) {
   const CBootPage boot(page);

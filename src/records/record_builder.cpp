@@ -90,4 +90,17 @@ HeaderedPage MakeRecordPage(const PageLayout& layout, const std::vector<PageReco
   return {header, std::move(page)};
 }
 
+Bytes MakeRecordFile(const std::vector<std::vector<PageRecord>>& pages) {
+  Bytes file;
+  for (std::size_t n = 0; n < pages.size(); ++n) {
+    PageLayout layout;
+    layout.pageNumber = static_cast<std::int32_t>(n);
+    layout.objectId = n == 0 ? 34 : 1977;
+    layout.indexId = n == 0 ? 0 : 256;
+    const HeaderedPage page = MakeRecordPage(layout, pages[n]);
+    file.insert(file.end(), page.bytes.begin(), page.bytes.end());
+  }
+  return file;
+}
+
 }  // namespace tessaril::testing

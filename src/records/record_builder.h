@@ -50,4 +50,9 @@ struct PageLayout {
 HeaderedPage MakeRecordPage(const PageLayout& layout, const std::vector<PageRecord>& records,
                             const std::vector<std::uint16_t>& extraSlots = {});
 
+// A data file of record pages: page n holds pages[n] and says it is page n.
+// Page 0 belongs to the object table (so the file opens); the others to a
+// user allocation unit (object 1977, index 256).
+Bytes MakeRecordFile(const std::vector<std::vector<PageRecord>>& pages);
+
 }  // namespace tessaril::testing

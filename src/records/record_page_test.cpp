@@ -154,28 +154,20 @@ TEST(RecordPage, SignaturesFollowThePagesFixedLength) {
 class ForwardingStubs : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::vector<std::uint8_t> file;
-    const auto add = [&](std::int32_t number, std::vector<PageRecord> records) {
-      PageLayout layout;
-      layout.pageNumber = number;
-      layout.objectId = number == 0 ? 34 : 1977;
-      layout.indexId = number == 0 ? 0 : 256;
-      HeaderedPage page = MakeRecordPage(layout, records);
-      file.insert(file.end(), page.bytes.begin(), page.bytes.end());
-    };
     const Bytes back = testing::Hex(
         "0400"
         "01000000"
         "0100"
         "0000");
-    add(0, {{0, Row("system")}});
-    add(1, {{0, testing::StubRecord(1, 2, 0)},     // to a forwarded row
-            {0, testing::StubRecord(1, 3, 0)},     // to another stub
-            {0, testing::StubRecord(1, 1, 2)},     // to itself
-            {0, testing::StubRecord(1, 99, 0)}});  // past the end of the file
-    add(2, {{0, FixedVarRecord(0x32, {5, 0, 0, 0}, 2, {0}, {{Bytes{'z'}}, {back, true}})}});
-    add(3, {{0, testing::StubRecord(1, 2, 0)}});
-    for (std::int32_t n = 4; n < 10; ++n) add(n, {});
+    std::vector<std::vector<PageRecord>> pages(10);
+    pages[0] = {{0, Row("system")}};
+    pages[1] = {{0, testing::StubRecord(1, 2, 0)},    // to a forwarded row
+                {0, testing::StubRecord(1, 3, 0)},    // to another stub
+                {0, testing::StubRecord(1, 1, 2)},    // to itself
+                {0, testing::StubRecord(1, 99, 0)}};  // past the end of the file
+    pages[2] = {{0, FixedVarRecord(0x32, {5, 0, 0, 0}, 2, {0}, {{Bytes{'z'}}, {back, true}})}};
+    pages[3] = {{0, testing::StubRecord(1, 2, 0)}};
+    const Bytes file = testing::MakeRecordFile(pages);
     testing::WriteWholeFile(dir_.path() / "stubs.mdf", file);
     NullProgress progress;
     StopFlag stop;

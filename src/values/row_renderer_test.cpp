@@ -13,7 +13,6 @@ namespace {
 
 using testing::Bytes;
 using testing::FixedVarRecord;
-using testing::PageLayout;
 using testing::PageRecord;
 
 Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
@@ -22,15 +21,6 @@ Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
 class RenderedHeap : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::vector<std::uint8_t> file;
-    const auto add = [&](std::int32_t number, std::vector<PageRecord> records) {
-      PageLayout page;
-      page.pageNumber = number;
-      page.objectId = number == 0 ? 34 : 1977;
-      page.indexId = number == 0 ? 0 : 256;
-      HeaderedPage built = testing::MakeRecordPage(page, records);
-      file.insert(file.end(), built.bytes.begin(), built.bytes.end());
-    };
     const auto row = [](std::uint8_t status, std::uint8_t id, const char* name,
                         std::vector<testing::VarValue> extra = {}) {
       std::vector<testing::VarValue> values = {{Text(name)}};
@@ -47,11 +37,12 @@ class RenderedHeap : public ::testing::Test {
         "05000000"
         "0100"
         "0000");
-    add(0, {{0, FixedVarRecord(0x10, {1, 0, 0, 0}, 1, {0}, {})}});
-    add(1, {{0, testing::StubRecord(1, 2, 0)}, {0, row(0x30, 7, "plain")}});
-    add(2, {{0, row(0x32, 8, "moved", {{backTo1, true}})}});
-    add(3, {{0, row(0x32, 9, "orphan", {{backToNowhere, true}})}});
-    for (std::int32_t n = 4; n < 10; ++n) add(n, {});
+    std::vector<std::vector<PageRecord>> pages(10);
+    pages[0] = {{0, FixedVarRecord(0x10, {1, 0, 0, 0}, 1, {0}, {})}};
+    pages[1] = {{0, testing::StubRecord(1, 2, 0)}, {0, row(0x30, 7, "plain")}};
+    pages[2] = {{0, row(0x32, 8, "moved", {{backTo1, true}})}};
+    pages[3] = {{0, row(0x32, 9, "orphan", {{backToNowhere, true}})}};
+    const Bytes file = testing::MakeRecordFile(pages);
     testing::WriteWholeFile(dir_.path() / "heap.mdf", file);
     NullProgress progress;
     StopFlag stop;

@@ -3,6 +3,7 @@
 #include <cinttypes>
 #include <cstdio>
 
+#include "base/hex.h"
 #include "base/unicode.h"
 #include "values/text_forms.h"
 
@@ -22,17 +23,6 @@ ByteView UpToZero(ByteView bytes) {
   std::size_t n = 0;
   while (n < bytes.size() && bytes.At(n) != 0) ++n;
   return bytes.Sub(0, n);
-}
-
-std::string HexDigits(ByteView bytes) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  std::string text;
-  text.reserve(bytes.size() * 2);
-  for (std::uint8_t b : bytes.span()) {
-    text.push_back(kDigits[b >> 4]);
-    text.push_back(kDigits[b & 0xF]);
-  }
-  return text;
 }
 
 // A char value: the text up to its first zero byte, then each zero byte
