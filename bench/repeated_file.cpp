@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <span>
+#include <string>
 #include <system_error>
 #include <vector>
 
@@ -40,6 +41,17 @@ bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
   return true;
 }
 
+// The whole pages of a file, in one buffer.
+Result<std::vector<std::uint8_t>> ReadWholePages(const std::string& path) {
+  Result<ReadOnlyFile> source = ReadOnlyFile::Open(path);
+  if (!source) return Error{"cannot open " + path, source.failure().detail};
+  const std::uint64_t pageCount = source->size() / kPageSize;
+  if (pageCount == 0) return Error{path + " holds no whole page"};
+  std::vector<std::uint8_t> pages(static_cast<std::size_t>(pageCount * kPageSize));
+  if (source->ReadAt(0, pages) != pages.size()) return Error{"cannot read " + path};
+  return pages;
+}
+
 std::string TempRoot() {
   const char* dir = std::getenv("TMPDIR");
   return dir != nullptr && *dir != '\0' ? dir : "/tmp";
@@ -49,13 +61,33 @@ std::string TempRoot() {
 
 Result<std::unique_ptr<RepeatedFile>> RepeatedFile::Build(const std::string& sourcePath,
                                                           std::uint64_t minBytes) {
-  Result<ReadOnlyFile> source = ReadOnlyFile::Open(sourcePath);
-  if (!source) return Error{"cannot open " + sourcePath, source.failure().detail};
+  Result<std::vector<std::uint8_t>> source = ReadWholePages(sourcePath);
+  if (!source) return source.failure();
   const std::uint64_t sourcePages = source->size() / kPageSize;
-  if (sourcePages == 0) return Error{sourcePath + " holds no whole page"};
-  std::vector<std::uint8_t> pages(static_cast<std::size_t>(sourcePages * kPageSize));
-  if (source->ReadAt(0, pages) != pages.size()) return Error{"cannot read " + sourcePath};
+  return Write(*source, (minBytes + kPageSize - 1) / kPageSize,
+               [sourcePages](std::uint64_t position) { return position % sourcePages; });
+}
 
+Result<std::unique_ptr<RepeatedFile>> RepeatedFile::BuildWithAppendedPages(
+    const std::string& sourcePath, std::span<const std::uint32_t> appendedPages) {
+  Result<std::vector<std::uint8_t>> source = ReadWholePages(sourcePath);
+  if (!source) return source.failure();
+  const std::uint64_t sourcePages = source->size() / kPageSize;
+  for (const std::uint32_t page : appendedPages) {
+    if (page >= sourcePages) {
+      return Error{"page " + std::to_string(page) + " is past the end of " + sourcePath};
+    }
+  }
+  return Write(*source, sourcePages + appendedPages.size(),
+               [sourcePages, appendedPages](std::uint64_t position) -> std::uint64_t {
+                 if (position < sourcePages) return position;
+                 return appendedPages[static_cast<std::size_t>(position - sourcePages)];
+               });
+}
+
+Result<std::unique_ptr<RepeatedFile>> RepeatedFile::Write(
+    const std::vector<std::uint8_t>& source, std::uint64_t pageCount,
+    const std::function<std::uint64_t(std::uint64_t)>& sourcePageAt) {
   std::string folderTemplate = TempRoot() + "/tessaril-bench-XXXXXX";
   if (::mkdtemp(folderTemplate.data()) == nullptr) {
     return Error{"cannot make a folder under " + TempRoot(), std::strerror(errno)};
@@ -63,8 +95,8 @@ Result<std::unique_ptr<RepeatedFile>> RepeatedFile::Build(const std::string& sou
   // From here on the folder goes with the object, whatever happens.
   std::unique_ptr<RepeatedFile> file(
       new RepeatedFile(folderTemplate, folderTemplate + "/repeated.mdf"));
-  file->sourcePageCount_ = sourcePages;
-  file->pageCount_ = (minBytes + kPageSize - 1) / kPageSize;
+  file->sourcePageCount_ = source.size() / kPageSize;
+  file->pageCount_ = pageCount;
   if (file->pageCount_ > UINT32_MAX) return Error{"the file asked for is too large"};
 
   const int fd = ::open(file->path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
@@ -75,9 +107,9 @@ Result<std::unique_ptr<RepeatedFile>> RepeatedFile::Build(const std::string& sou
     const std::uint64_t count = std::min(kChunkPages, file->pageCount_ - first);
     for (std::uint64_t i = 0; i < count; ++i) {
       const std::uint64_t position = first + i;
-      const auto from = static_cast<std::ptrdiff_t>((position % sourcePages) * kPageSize);
+      const auto from = static_cast<std::ptrdiff_t>(sourcePageAt(position) * kPageSize);
       const auto to = static_cast<std::ptrdiff_t>(i * kPageSize);
-      std::copy(pages.begin() + from, pages.begin() + from + kPageSize, chunk.begin() + to);
+      std::copy(source.begin() + from, source.begin() + from + kPageSize, chunk.begin() + to);
       StorePageNumber(std::span(chunk).subspan(static_cast<std::size_t>(to), kPageSize),
                       static_cast<std::uint32_t>(position));
     }

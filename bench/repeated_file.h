@@ -1,11 +1,15 @@
 // A large data file made by repeating the pages of a small real one, for
-// timing passes over the whole of a file.
+// timing passes over the whole of a file or over a table grown far past its
+// real size.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "base/result.h"
 
@@ -20,6 +24,13 @@ class RepeatedFile {
   // new file is held in memory at a time.
   static Result<std::unique_ptr<RepeatedFile>> Build(const std::string& sourcePath,
                                                      std::uint64_t minBytes);
+  // Writes, the same way, the whole of sourcePath once and after it the
+  // source pages listed in appendedPages (page numbers of the source file),
+  // in that order. A copy keeps the allocation unit its header names, so
+  // the page inventory files it with the table's own pages: a table whose
+  // data pages are appended holds their rows once more per copy.
+  static Result<std::unique_ptr<RepeatedFile>> BuildWithAppendedPages(
+      const std::string& sourcePath, std::span<const std::uint32_t> appendedPages);
 
   // Removes the file and its folder.
   ~RepeatedFile();
@@ -34,6 +45,12 @@ class RepeatedFile {
  private:
   RepeatedFile(std::filesystem::path folder, std::string path)
       : folder_(std::move(folder)), path_(std::move(path)) {}
+
+  // Writes pageCount pages of source (a whole file's pages); the page at each
+  // position is the source page sourcePageAt(position).
+  static Result<std::unique_ptr<RepeatedFile>> Write(
+      const std::vector<std::uint8_t>& source, std::uint64_t pageCount,
+      const std::function<std::uint64_t(std::uint64_t)>& sourcePageAt);
 
   std::filesystem::path folder_;
   std::string path_;
