@@ -5,6 +5,7 @@
 
 #include "base/hex.h"
 #include "base/unicode.h"
+#include "values/binary_xml.h"
 #include "values/text_forms.h"
 
 namespace tessaril {
