@@ -1,6 +1,7 @@
 // Fuzz target for a whole scan up to the catalog: the input is the data file.
 // It is opened, its catalog rebuilt with deleted rows shown and free space
-// carved, and the first objects laid out, as the object tree does.
+// carved, the first objects laid out, as the object tree does, and the first
+// page of each table rendered into rows.
 
 #include <cstddef>
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include "catalog/catalog_builder.h"
 #include "catalog/table_layout.h"
 #include "fuzz/memory_file.h"
+#include "values/row_renderer.h"
 
 namespace {
 
@@ -33,6 +35,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const TableLayout layout =
         BuildTableLayout(catalog, *opened.value(), object.name, object.type, {}, options);
     for (const ColumnDef& column : layout.columns) (void)ColumnItemText(column);
+    if (!layout.layoutReady || layout.pages.empty()) continue;
+    RowContext context(layout, *opened.value(), TextDecoding(nullptr, {}), options,
+                       catalog.sql2000Layout);
+    (void)ReadPageRows(layout.pages.front(), context);
   }
   return 0;
 }

@@ -5,12 +5,10 @@
 namespace tessaril {
 namespace {
 
-constexpr std::int32_t kTimestampCode = 30;
 constexpr std::int32_t kVarbinaryCode = 16;
 constexpr std::int32_t kImageCode = 25;
 constexpr std::int32_t kClrCode = 33;
 constexpr std::int32_t kBitCode = 2;
-constexpr std::size_t kTextPointerLength = 16;
 constexpr std::int16_t kRecordHeaderLength = 4;
 
 bool Shown(const CPrimaryRecord* r, const RecordOptions& options) {
