@@ -201,6 +201,15 @@ std::string RecordPager::PageLabel(std::int64_t rowsShown) const {
   return text;
 }
 
+std::string RecordPager::EndMessage(const GridPage& first) const {
+  if (strategy_ == PageStrategy::kPageChain) return std::to_string(first.rows.size());
+  return "0 rows to " + std::to_string(first.rowsCounted);
+}
+
+std::string RecordPager::RowInsertedText(std::int64_t gridRow) {
+  return " row " + std::to_string(gridRow) + " inserted";
+}
+
 std::string RecordPager::CaptionText() const {
   char text[64];
   std::snprintf(text, sizeof text, "%lld rows to %lld", static_cast<long long>(first_),

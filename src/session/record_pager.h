@@ -58,6 +58,11 @@ class RecordPager {
   std::string PageLabel(std::int64_t rowsShown) const;
   // "1000 rows to 2000"
   std::string CaptionText() const;
+  // What the first page's load ends with, by strategy: "0 rows to 1000", or,
+  // for the page chain, the number of rows in the grid alone.
+  std::string EndMessage(const GridPage& first) const;
+  // The caption while rows are inserted: " row 12 inserted".
+  static std::string RowInsertedText(std::int64_t gridRow);
 
  private:
   void ChooseAndList();

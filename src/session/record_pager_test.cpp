@@ -57,6 +57,10 @@ TEST_P(PagerOverOrderDetails, WalksForwardAndBackWithItsLabels) {
   };
   for (std::size_t i = 0; i < steps.size(); ++i) {
     const GridPage page = i == 0 ? pager.First() : i < 3 ? pager.Next() : pager.Previous();
+    if (i == 0) {
+      EXPECT_EQ(pager.EndMessage(page),
+                pager.strategy() == PageStrategy::kPageChain ? "1000" : "0 rows to 1000");
+    }
     const std::int64_t shown = take(page);
     EXPECT_EQ(pager.PageLabel(shown), steps[i].label) << "step " << i;
     EXPECT_EQ(pager.CaptionText(), steps[i].caption) << "step " << i;
@@ -78,6 +82,33 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& param) {
       return std::string(param.param.dir) + (param.param.advanced ? "_advanced" : "");
     });
+
+// Categories holds 8 rows on one page; listed 125 times it makes exactly
+// 1000 rows, and 126 times 1008.
+TEST(Pager, ExactlyAThousandRowsHaveNoNextPage) {
+  TESSARIL_REQUIRE_CORPUS();
+  const auto file = testing::FindCorpusFile("sql2008r2_northwind");
+  ASSERT_TRUE(file);
+  NullProgress progress;
+  StopFlag stop;
+  auto db = DatabaseFile::Open(file->path.string(), false, progress, stop);
+  ASSERT_TRUE(db.ok());
+  const Catalog catalog = BuildCatalog(**db, RecordOptions(), progress);
+  TableLayout layout = BuildTableLayout(catalog, **db, "Categories", "U ", {}, RecordOptions());
+  ASSERT_EQ(layout.pages.size(), 1u);
+  for (std::size_t copies : {125u, 126u}) {
+    layout.pages.assign(copies, layout.pages.front());
+    RowContext context(layout, **db, TextDecoding(nullptr, {}), RecordOptions(), false);
+    RecordPager pager(catalog, context, true);
+    const GridPage first = pager.First();
+    EXPECT_EQ(pager.PageLabel(first.rowsCounted), "Page1 - [1000](1-1000) Records");
+    EXPECT_EQ(pager.hasNext(), copies == 126u);
+    if (!pager.hasNext()) continue;
+    const GridPage next = pager.Next();
+    EXPECT_EQ(pager.PageLabel(next.rowsCounted), "Page2 - [8](1001-1008) Records");
+    EXPECT_FALSE(pager.hasNext());
+  }
+}
 
 TEST(Pager, ASmallTableFitsOnOnePage) {
   TESSARIL_REQUIRE_CORPUS();
