@@ -83,6 +83,10 @@ class RecordWalk {
   std::string Column(const ColumnDef& c) {
     ValueLayout layout = DescribeValue(c, nullptr, c.typeCode);
     const bool variable = c.isVariableLength || layout.variable;
+    if (c.isSparse) {  // no null bit: a sparse column is NULL by its absence
+      ++processed_;
+      return SparseText(c, layout);
+    }
     // A column added after the record was written is not in it.
     if (c.physicalOrdinal > r_.columnCount) {
       ++processed_;
@@ -94,7 +98,6 @@ class RecordWalk {
       return kNullText;
     }
     ++processed_;
-    if (c.isSparse) return SparseText(c, layout);
     if (variable) {
       // Variable columns are numbered by a negative offset: the column rows
       // keep it in xoffset in SQL Server 2000, the rowset columns in their
