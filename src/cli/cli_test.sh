@@ -98,6 +98,22 @@ else
   expect 2 "bad page address" -- "$cli" page "$pubs" 9
   expect 1 "unknown file id" -- "$cli" page "$pubs" 3:100
 
+  expect 0 "tables" -- "$cli" tables "$pubs"
+  same_as_golden "catalog/sql2008_pubs.tables.tsv"
+  expect 0 "columns" -- "$cli" columns "$corpus/sql2000_northwind/northwnd.mdf" Employees --verbose
+  same_as_golden "catalog/sql2000_northwind.Employees.columns.txt"
+  expect 0 "pages of a table" -- "$cli" pages "$pubs" --table sales
+  same_as_golden "catalog/sql2008_pubs.sales.pages.txt"
+  expect 1 "columns of a missing table" -- "$cli" columns "$pubs" nosuchtable
+  expect 0 "rows as tsv" -- "$cli" rows "$pubs" authors --format tsv
+  same_as_golden "rows/sql2008_pubs.authors.tsv"
+  expect 0 "rows as json" -- "$cli" rows "$corpus/sql2000_northwind/northwnd.mdf" Shippers --format json
+  same_as_golden "rows/sql2000_northwind.Shippers.json"
+  expect 0 "rows as csv, second page" -- "$cli" rows "$corpus/sql2008r2_northwind/NORTHWND.MDF" "Order Details" --page 3 --format csv
+  same_as_golden "rows/sql2008r2_northwind.order_details.page3.csv"
+  contains "$work/err" "Page3 - [155](2001-2155) Records" "page label"
+  expect 2 "rows with a bad format" -- "$cli" rows "$pubs" authors --format xml
+
   mkdir "$work/logs"
   expect 0 "scan" -- "$cli" scan "$pubs" --log-dir "$work/logs"
   same_as_golden "scan/sql2008_pubs.txt"
