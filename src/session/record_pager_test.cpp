@@ -13,6 +13,22 @@
 namespace tessaril {
 namespace {
 
+// A corpus file opened with its catalog built.
+struct Opened {
+  std::unique_ptr<DatabaseFile> db;
+  Catalog catalog;
+};
+
+Opened Open(const testing::CorpusFile& file) {
+  NullProgress progress;
+  StopFlag stop;
+  auto db = DatabaseFile::Open(file.path.string(), false, progress, stop);
+  if (!db.ok()) return {};
+  Opened out{std::move(db).value(), {}};
+  out.catalog = BuildCatalog(*out.db, RecordOptions(), progress);
+  return out;
+}
+
 struct Case {
   const char* dir;
   bool advanced;
@@ -26,14 +42,13 @@ TEST_P(PagerOverOrderDetails, WalksForwardAndBackWithItsLabels) {
   TESSARIL_REQUIRE_CORPUS();
   const auto file = testing::FindCorpusFile(GetParam().dir);
   ASSERT_TRUE(file);
-  NullProgress progress;
-  StopFlag stop;
-  auto db = DatabaseFile::Open(file->path.string(), false, progress, stop);
-  ASSERT_TRUE(db.ok());
-  const Catalog catalog = BuildCatalog(**db, RecordOptions(), progress);
+  const Opened opened = Open(*file);
+  ASSERT_TRUE(opened.db);
+  const DatabaseFile* db = opened.db.get();
+  const Catalog& catalog = opened.catalog;
   const TableLayout layout =
-      BuildTableLayout(catalog, **db, "Order Details", "U ", {}, RecordOptions());
-  RowContext context(layout, **db, TextDecoding(nullptr, {}), RecordOptions(),
+      BuildTableLayout(catalog, *db, "Order Details", "U ", {}, RecordOptions());
+  RowContext context(layout, *db, TextDecoding(nullptr, {}), RecordOptions(),
                      catalog.sql2000Layout);
   RecordPager pager(catalog, context, GetParam().advanced);
 
@@ -89,16 +104,15 @@ TEST(Pager, ExactlyAThousandRowsHaveNoNextPage) {
   TESSARIL_REQUIRE_CORPUS();
   const auto file = testing::FindCorpusFile("sql2008r2_northwind");
   ASSERT_TRUE(file);
-  NullProgress progress;
-  StopFlag stop;
-  auto db = DatabaseFile::Open(file->path.string(), false, progress, stop);
-  ASSERT_TRUE(db.ok());
-  const Catalog catalog = BuildCatalog(**db, RecordOptions(), progress);
-  TableLayout layout = BuildTableLayout(catalog, **db, "Categories", "U ", {}, RecordOptions());
+  const Opened opened = Open(*file);
+  ASSERT_TRUE(opened.db);
+  const DatabaseFile* db = opened.db.get();
+  const Catalog& catalog = opened.catalog;
+  TableLayout layout = BuildTableLayout(catalog, *db, "Categories", "U ", {}, RecordOptions());
   ASSERT_EQ(layout.pages.size(), 1u);
   for (std::size_t copies : {125u, 126u}) {
     layout.pages.assign(copies, layout.pages.front());
-    RowContext context(layout, **db, TextDecoding(nullptr, {}), RecordOptions(), false);
+    RowContext context(layout, *db, TextDecoding(nullptr, {}), RecordOptions(), false);
     RecordPager pager(catalog, context, true);
     const GridPage first = pager.First();
     EXPECT_EQ(pager.PageLabel(first.rowsCounted), "Page1 - [1000](1-1000) Records");
@@ -114,13 +128,12 @@ TEST(Pager, ASmallTableFitsOnOnePage) {
   TESSARIL_REQUIRE_CORPUS();
   const auto file = testing::FindCorpusFile("sql2014_pubs");
   ASSERT_TRUE(file);
-  NullProgress progress;
-  StopFlag stop;
-  auto db = DatabaseFile::Open(file->path.string(), false, progress, stop);
-  ASSERT_TRUE(db.ok());
-  const Catalog catalog = BuildCatalog(**db, RecordOptions(), progress);
-  const TableLayout layout = BuildTableLayout(catalog, **db, "roysched", "U ", {}, RecordOptions());
-  RowContext context(layout, **db, TextDecoding(nullptr, {}), RecordOptions(), false);
+  const Opened opened = Open(*file);
+  ASSERT_TRUE(opened.db);
+  const DatabaseFile* db = opened.db.get();
+  const Catalog& catalog = opened.catalog;
+  const TableLayout layout = BuildTableLayout(catalog, *db, "roysched", "U ", {}, RecordOptions());
+  RowContext context(layout, *db, TextDecoding(nullptr, {}), RecordOptions(), false);
   RecordPager pager(catalog, context, false);
   const GridPage page = pager.First();
   EXPECT_EQ(page.rowsCounted, 86);
