@@ -27,6 +27,7 @@
 
 #include "base/progress.h"
 #include "base/stop_flag.h"
+#include "bench/corpus_source.h"
 #include "bench/memory_use.h"
 #include "bench/repeated_file.h"
 #include "storage/database_file.h"
@@ -40,12 +41,6 @@ constexpr int kComparisonPasses = 3;
 constexpr const char* kSourceInCorpus = "sql2014_pubs/Pubs.mdf";
 // The header byte the plain read touches on every page: the page type.
 constexpr std::size_t kTouchedByte = 1;
-
-std::string SourcePath() {
-  const char* env = std::getenv("TESSARIL_CORPUS");
-  const std::string dir = env != nullptr && *env != '\0' ? env : TESSARIL_DEFAULT_CORPUS;
-  return dir + "/" + kSourceInCorpus;
-}
 
 struct PlainPass {
   std::uint64_t bytes = 0;
@@ -95,12 +90,8 @@ class SharedFile {
  private:
   void Build() {
     tried_ = true;
-    const std::string source = SourcePath();
-    if (!std::filesystem::is_regular_file(source)) {
-      error_ = "corpus file " + source +
-               " not found; set TESSARIL_CORPUS to the corpus folder to run this benchmark";
-      return;
-    }
+    const std::string source = CorpusSource(kSourceInCorpus, error_);
+    if (!error_.empty()) return;
     std::fprintf(stderr, "inventory_bench: writing %llu MiB of repeated pages of %s ...\n",
                  static_cast<unsigned long long>(kFileBytes >> 20), source.c_str());
     Result<std::unique_ptr<RepeatedFile>> built = RepeatedFile::Build(source, kFileBytes);

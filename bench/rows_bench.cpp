@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/corpus_source.h"
 #include "bench/grown_tables.h"
 #include "bench/rate_collector.h"
 #include "records/record_page.h"
@@ -57,12 +58,6 @@ struct PassName {
 constexpr PassName kPasses[] = {
     {Pass::kCopy, "PageCopy"}, {Pass::kDecode, "DecodeRecords"}, {Pass::kRender, "RenderRows"}};
 
-std::string SourcePath() {
-  const char* env = std::getenv("TESSARIL_CORPUS");
-  const std::string dir = env != nullptr && *env != '\0' ? env : TESSARIL_DEFAULT_CORPUS;
-  return dir + "/" + kSourceInCorpus;
-}
-
 std::string BenchmarkName(Pass pass, const TableCase& table) {
   for (const PassName& p : kPasses) {
     if (p.pass == pass) return std::string(p.name) + "/" + table.label;
@@ -86,12 +81,8 @@ class SharedTables {
  private:
   void Build() {
     tried_ = true;
-    const std::string source = SourcePath();
-    if (!std::filesystem::is_regular_file(source)) {
-      error_ = "corpus file " + source +
-               " not found; set TESSARIL_CORPUS to the corpus folder to run this benchmark";
-      return;
-    }
+    const std::string source = CorpusSource(kSourceInCorpus, error_);
+    if (!error_.empty()) return;
     std::fprintf(stderr, "rows_bench: growing the tables of %s to %llu rows each ...\n",
                  source.c_str(), static_cast<unsigned long long>(kMinRows));
     std::vector<std::string> names;
