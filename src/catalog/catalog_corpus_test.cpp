@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "catalog/catalog_builder.h"
+#include "catalog/opened_catalog.h"
 #include "catalog/table_layout.h"
 #include "catalog/table_pages.h"
 #include "testing/corpus.h"
@@ -13,20 +14,12 @@
 namespace tessaril {
 namespace {
 
-struct Opened {
-  std::unique_ptr<DatabaseFile> db;
-  Catalog catalog;
-};
+using Opened = testing::OpenedCatalog;
 
 Opened OpenPath(const std::string& path) {
-  NullProgress progress;
-  StopFlag stop;
-  auto db = DatabaseFile::Open(path, false, progress, stop);
-  EXPECT_TRUE(db.ok()) << path;
-  if (!db.ok()) return {};
-  Opened out{std::move(db).value(), {}};
-  out.catalog = BuildCatalog(*out.db, RecordOptions(), progress);
-  return out;
+  Opened opened = testing::OpenWithCatalog(path);
+  EXPECT_TRUE(opened.db) << path;
+  return opened;
 }
 
 std::vector<std::string> UserTables(const Catalog& catalog) {

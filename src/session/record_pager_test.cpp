@@ -8,25 +8,16 @@
 #include <vector>
 
 #include "catalog/catalog_builder.h"
+#include "catalog/opened_catalog.h"
 #include "testing/corpus.h"
 
 namespace tessaril {
 namespace {
 
-// A corpus file opened with its catalog built.
-struct Opened {
-  std::unique_ptr<DatabaseFile> db;
-  Catalog catalog;
-};
+using Opened = testing::OpenedCatalog;
 
 Opened Open(const testing::CorpusFile& file) {
-  NullProgress progress;
-  StopFlag stop;
-  auto db = DatabaseFile::Open(file.path.string(), false, progress, stop);
-  if (!db.ok()) return {};
-  Opened out{std::move(db).value(), {}};
-  out.catalog = BuildCatalog(*out.db, RecordOptions(), progress);
-  return out;
+  return testing::OpenWithCatalog(file.path.string());
 }
 
 struct Case {
