@@ -42,7 +42,7 @@ same_as_golden() {
 # Usage and help.
 expect 2 "no command" -- "$cli"
 expect 2 "unknown command" -- "$cli" frobnicate
-for command in info pages page scan; do
+for command in info pages page scan tree; do
   expect 0 "$command --help" -- "$cli" "$command" --help
   contains "$work/out" "usage: tessaril-cli $command" "$command --help"
 done
@@ -125,6 +125,13 @@ else
   contains "$work/out" "Advanced mode is selected for file recovery." "advanced mode"
   expect 0 "scan with a collation name" -- "$cli" scan "$pubs" --no-log --collation Latin1_General_CI_AS
   expect 1 "scan with an unknown collation" -- "$cli" scan "$pubs" --no-log --collation Nope_CI_AS
+
+  expect 0 "tree" -- "$cli" tree "$corpus/sql2000_northwind/northwnd.mdf" --expand Orders,Customers
+  same_as_golden "tree/sql2000_northwind.txt"
+  expect 0 "tree" -- "$cli" tree "$corpus/sql2014_pubs/Pubs.mdf" --expand titles,sales
+  same_as_golden "tree/sql2014_pubs.txt"
+  expect 1 "tree with a missing table" -- "$cli" tree "$pubs" --expand nosuchtable
+  contains "$work/err" "no table named nosuchtable" "tree with a missing table"
 fi
 
 echo "$passed passed, $failed failed"

@@ -21,6 +21,7 @@ constexpr const char* kUsage =
     "  columns FILE TABLE [--verbose]\n"
     "                             the columns of a table in record order\n"
     "  rows FILE TABLE [options]  the rows of a table, 1000 a page\n"
+    "  tree FILE [--expand T,..]  the object tree a scan builds\n"
     "\n"
     "'tessaril-cli COMMAND --help' tells more about a command.\n";
 
@@ -42,6 +43,7 @@ int main(int argc, char** argv) {
   if (command == "tables") return TablesCommand(rest);
   if (command == "columns") return ColumnsCommand(rest);
   if (command == "rows") return RowsCommand(rest);
+  if (command == "tree") return TreeCommand(rest);
   std::cerr << "tessaril-cli: unknown command " << command << "\n" << kUsage;
   return kExitUsage;
 }

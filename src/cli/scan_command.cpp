@@ -100,7 +100,7 @@ int ScanCommand(const std::vector<std::string>& words) {
     PrintError("the scan log could not be written", session.options.logFolder);
   }
   if (watcher.interrupted()) return kExitInterrupted;
-  return outcome == ScanOutcome::kAborted ? kExitFailed : kExitOk;
+  return outcome == ScanOutcome::kCompleted ? kExitOk : kExitFailed;
 }
 
 }  // namespace tessaril::cli

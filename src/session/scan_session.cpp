@@ -30,6 +30,7 @@ void ScanSession::RequestStop() {
 }
 
 void ScanSession::ResetScan() {
+  tree_.Clear();
   catalog_.reset();
   databaseFile_.reset();
   rootName_.clear();
@@ -72,8 +73,37 @@ ScanOutcome ScanSession::RunScan(ScanEvents& events) {
     Finish(events);
     return ScanOutcome::kAborted;
   }
+  if (!BuildTree(events)) {
+    tree_.Clear();
+    events.ClearViews();
+    Finish(events);
+    LogLine(kTreeFailedText, events);
+    events.InformationBox(kTreeFailedText);
+    return ScanOutcome::kTreeFailed;
+  }
+  tree_.SortChildren(tree_.folder(TreeFolder::kUserTables));
   Finish(events);
-  return ScanOutcome::kCatalogReady;
+  events.CaptionText(kScanCompletedCaption);
+  LogLine(kScanCompletedLine, events);
+  events.InformationBox(kScanProcessCompletedText);
+  return ScanOutcome::kCompleted;
+}
+
+bool ScanSession::BuildTree(ScanEvents& events) {
+  tree_.CreateFixedItems(rootName_);
+  const TreeBuildReport report{events, [this, &events](std::string_view text) {
+                                 events.CaptionText(text);
+                                 LogLine(text, events);
+                               }};
+  return tree_.Fill(*catalog_, *databaseFile_, MakeRecordOptions(), report, stop_);
+}
+
+RecordOptions ScanSession::MakeRecordOptions() {
+  RecordOptions recordOptions;
+  recordOptions.showDeletedRecords = options.showDeletedRecords != 0;
+  recordOptions.showAdvancedDeletedRecords = options.showAdvancedDeletedRecords != 0;
+  recordOptions.stop = &stop_;
+  return recordOptions;
 }
 
 bool ScanSession::ReadDatabaseInfo(ScanEvents& events) {
@@ -107,11 +137,7 @@ bool ScanSession::OpenAndScan(const std::string& path, ScanEvents& events) {
     return false;
   }
   databaseFile_ = std::move(opened).value();
-  RecordOptions recordOptions;
-  recordOptions.showDeletedRecords = options.showDeletedRecords != 0;
-  recordOptions.showAdvancedDeletedRecords = options.showAdvancedDeletedRecords != 0;
-  recordOptions.stop = &stop_;
-  catalog_ = std::make_unique<Catalog>(BuildCatalog(*databaseFile_, recordOptions, events));
+  catalog_ = std::make_unique<Catalog>(BuildCatalog(*databaseFile_, MakeRecordOptions(), events));
   options.isSql2000 = catalog_->sql2000Layout ? 1 : 0;
   return true;
 }

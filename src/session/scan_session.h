@@ -12,6 +12,7 @@
 #include "base/result.h"
 #include "base/stop_flag.h"
 #include "catalog/catalog.h"
+#include "session/object_tree.h"
 #include "session/scan_events.h"
 #include "session/scan_log.h"
 #include "session/scan_options.h"
@@ -35,14 +36,20 @@ inline constexpr const char* kVersionLinePrefix = "Database version: ";
 inline constexpr const char* kCollationLinePrefix = "Collation Type: ";
 inline constexpr const char* kUnknownCollationText = "Unknown Collation";
 inline constexpr const char* kRepairDatabaseName = "RepairDataBase";
+inline constexpr const char* kTreeFailedText =
+    "Whether it is not valid mdf file or highly corrupted, select another file to recover.";
+inline constexpr const char* kScanCompletedCaption = "Scanning completed for selected mdf file";
+inline constexpr const char* kScanCompletedLine = "Scanning completed for selected mdf file.";
+inline constexpr const char* kScanProcessCompletedText = "Scanning process completed.";
 inline constexpr const char* kUnsupportedPageSizeText =
     "This file was written with 2 KB pages (SQL Server 6.5 or older), which cannot be read.";
 
 // Where RunScan ended.
 enum class ScanOutcome {
-  kAborted,       // the data file could not be used
-  kNoObjects,     // the catalog holds no object
-  kCatalogReady,  // the catalog is built; version, collation and root name are known
+  kAborted,     // the data file could not be used
+  kNoObjects,   // the catalog holds no object
+  kTreeFailed,  // the object tree could not be built from the catalog
+  kCompleted,   // the tree is built and the module texts are read
 };
 
 class ScanSession {
@@ -74,6 +81,8 @@ class ScanSession {
   const Catalog* catalog() const { return catalog_.get(); }
   // The label of the object tree's root: the database name, or "RepairDataBase".
   const std::string& rootName() const { return rootName_; }
+  const ObjectTree& tree() const { return tree_; }
+  ObjectTree& tree() { return tree_; }
   bool advancedMode() const { return advancedMode_; }
   // The catalog's layout flag shares its byte with the "Is SQL 2000" option:
   // a scan clears it and the catalog sets it from what it finds.
@@ -88,6 +97,9 @@ class ScanSession {
   // Version, collation and root name from the boot page; false when the file
   // uses a page size that cannot be read.
   bool ReadDatabaseInfo(ScanEvents& events);
+  // The tree from the catalog; false when the catalog has no named object.
+  bool BuildTree(ScanEvents& events);
+  RecordOptions MakeRecordOptions();
   void LogLine(std::string_view text, ScanEvents& events);
   void Finish(ScanEvents& events);
 
@@ -104,6 +116,7 @@ class ScanSession {
   std::unique_ptr<DatabaseFile> databaseFile_;
   std::unique_ptr<Catalog> catalog_;
   std::string rootName_;
+  ObjectTree tree_;
 };
 
 }  // namespace tessaril

@@ -73,11 +73,17 @@ TEST_F(ScanSessionTest, CorpusFileOpensAndLogsEachStep) {
   ASSERT_TRUE(file);
   const std::string path = file->path.string();
   session_.collations = CollationTable::Load(TESSARIL_SOURCE_DIR "/data/collation.txt");
-  EXPECT_EQ(Scan(path), ScanOutcome::kCatalogReady);
+  EXPECT_EQ(Scan(path), ScanOutcome::kCompleted);
   std::vector<std::string> expected = ExpectedOpening(path, kStandardModeText);
   expected.emplace_back("Database version:  SQL Server 2012");
   expected.emplace_back("Collation Type: SQL_Latin1_General_CP1_CI_AS");
+  expected.emplace_back(kCreatingTreeText);
+  expected.emplace_back(kTreeDoneText);
+  expected.emplace_back(kScanCompletedLine);
   EXPECT_EQ(events_.logLines, expected);
+  EXPECT_EQ(events_.boxes, std::vector<std::string>{kScanProcessCompletedText});
+  EXPECT_EQ(session_.tree().item(session_.tree().root()).text, file->dbName);
+  EXPECT_NE(session_.tree().FindObject(TreeFolder::kUserTables, "Dinner"), kNoTreeItem);
   EXPECT_EQ(session_.rootName(), file->dbName);
   ASSERT_NE(session_.catalog(), nullptr);
   EXPECT_FALSE(session_.catalog()->objects.empty());
@@ -134,11 +140,15 @@ TEST_F(ScanSessionTest, StopWhileMappingGoesOnWithThePagesMapped) {
   const auto file = testing::FindCorpusFile("sql2014_pubs");
   ASSERT_TRUE(file);
   bool mapping = false;
+  bool stopped = false;
   events_.onProgress = [&](std::uint64_t position) {
     mapping = mapping || events_.statuses.back() == kMappingText;
-    if (mapping && position >= 200) session_.RequestStop();
+    if (mapping && !stopped && position >= 200) {
+      stopped = true;
+      session_.RequestStop();
+    }
   };
-  EXPECT_EQ(Scan(file->path.string()), ScanOutcome::kCatalogReady);
+  EXPECT_EQ(Scan(file->path.string()), ScanOutcome::kCompleted);
   ASSERT_NE(session_.databaseFile(), nullptr);
   EXPECT_TRUE(session_.databaseFile()->mappingStopped());
   EXPECT_FALSE(session_.stopFlag().requested());
