@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "storage/snapshot_file.h"
+
 namespace tessaril {
 
 DatabaseFile::DatabaseFile(ReadOnlyFile file, bool advancedMode)
@@ -10,15 +12,20 @@ DatabaseFile::DatabaseFile(ReadOnlyFile file, bool advancedMode)
       fileSize_(file_.size()),
       advancedMode_(advancedMode) {}
 
-Result<std::unique_ptr<DatabaseFile>> DatabaseFile::Open(const std::string& path, bool advancedMode,
-                                                         ProgressSink& progress, StopFlag& stop,
-                                                         InventoryMode mode) {
-  // Whatever happens, the stop request ends with the opening.
-  struct ClearStop {
-    StopFlag& stop;
-    ~ClearStop() { stop.Clear(); }
-  } clearStop{stop};
+namespace {
 
+// Whatever happens, the stop request ends with the opening.
+struct ClearStopAtEnd {
+  StopFlag& stop;
+  ~ClearStopAtEnd() { stop.Clear(); }
+};
+
+}  // namespace
+
+Result<std::unique_ptr<DatabaseFile>> DatabaseFile::OpenChecked(const std::string& path,
+                                                                bool advancedMode,
+                                                                ProgressSink& progress,
+                                                                StopFlag& stop) {
   Result<ReadOnlyFile> opened = ReadOnlyFile::Open(path);
   if (!opened) return Error{kFileCannotOpenText, opened.failure().detail};
   std::unique_ptr<DatabaseFile> db(new DatabaseFile(std::move(opened).value(), advancedMode));
@@ -27,7 +34,16 @@ Result<std::unique_ptr<DatabaseFile>> DatabaseFile::Open(const std::string& path
   }
   db->pageCount_ = db->fileSize_ / kPageSize;
   db->offsetCheck_ = CheckDataOffset(db->file_, db->pageCount_, progress, stop);
-  if (mode == InventoryMode::kSkip) return db;
+  return db;
+}
+
+Result<std::unique_ptr<DatabaseFile>> DatabaseFile::Open(const std::string& path, bool advancedMode,
+                                                         ProgressSink& progress, StopFlag& stop,
+                                                         InventoryMode mode) {
+  ClearStopAtEnd clearStop{stop};
+  Result<std::unique_ptr<DatabaseFile>> checked = OpenChecked(path, advancedMode, progress, stop);
+  if (!checked || mode == InventoryMode::kSkip) return checked;
+  std::unique_ptr<DatabaseFile> db = std::move(checked).value();
 
   progress.ProgressRange(0, db->pageCount_);
   progress.ProgressPos(0);
@@ -44,6 +60,25 @@ Result<std::unique_ptr<DatabaseFile>> DatabaseFile::Open(const std::string& path
   if (mapped.systemPages == 0) {
     return Error{kInvalidFileText, "no page of a base system table was found"};
   }
+  return db;
+}
+
+Result<std::unique_ptr<DatabaseFile>> DatabaseFile::OpenFromSnapshot(
+    const std::string& path, bool advancedMode, const std::string& snapshotPath,
+    ProgressSink& progress, StopFlag& stop) {
+  ClearStopAtEnd clearStop{stop};
+  Result<std::unique_ptr<DatabaseFile>> checked = OpenChecked(path, advancedMode, progress, stop);
+  if (!checked) return checked;
+  std::unique_ptr<DatabaseFile> db = std::move(checked).value();
+  progress.StatusText(kLoadingSnapshotText);
+  db->inventoryFromSnapshot_ = true;
+  if (!ReadSnapshotMaps(snapshotPath, db->inventory_)) {
+    return Error{kInvalidFileText, "the snapshot file could not be read: " + snapshotPath};
+  }
+  if (db->inventory_.systemPages.empty()) {
+    return Error{kInvalidFileText, "the snapshot holds no page of a base system table"};
+  }
+  progress.StatusText(kSnapshotLoadedText);
   return db;
 }
 

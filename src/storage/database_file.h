@@ -58,7 +58,19 @@ class DatabaseFile {
                                                     ProgressSink& progress, StopFlag& stop,
                                                     InventoryMode mode = InventoryMode::kMap);
 
+  // Opens the primary file as Open does, but takes the page inventory from a
+  // snapshot file instead of reading every page. Fails with kInvalidFileText
+  // when the snapshot holds no base system table page.
+  static Result<std::unique_ptr<DatabaseFile>> OpenFromSnapshot(const std::string& path,
+                                                                bool advancedMode,
+                                                                const std::string& snapshotPath,
+                                                                ProgressSink& progress,
+                                                                StopFlag& stop);
+
   const std::string& path() const { return path_; }
+  // True when the inventory came from a snapshot: secondary files are then
+  // opened but not mapped again.
+  bool inventoryFromSnapshot() const { return inventoryFromSnapshot_; }
   std::uint64_t fileSize() const { return fileSize_; }
   std::uint64_t pageCount() const { return pageCount_; }
   std::uint64_t dataOffset() const { return offsetCheck_.dataOffset; }
@@ -113,6 +125,10 @@ class DatabaseFile {
 
  private:
   DatabaseFile(ReadOnlyFile file, bool advancedMode);
+  // Opens the file, checks its size and decides the data offset.
+  static Result<std::unique_ptr<DatabaseFile>> OpenChecked(const std::string& path,
+                                                           bool advancedMode,
+                                                           ProgressSink& progress, StopFlag& stop);
   const ReadOnlyFile* FileFor(PageId id, std::uint64_t& dataOffset) const;
   void AddSecondary(SecondaryFile row, ReadOnlyFile file);
 
@@ -123,6 +139,7 @@ class DatabaseFile {
   OffsetCheck offsetCheck_;
   bool advancedMode_ = false;
   bool mappingStopped_ = false;
+  bool inventoryFromSnapshot_ = false;
   PageInventory inventory_;
   std::array<std::uint64_t, 256> pageTypeCounts_{};
   std::map<std::uint16_t, SecondaryFile> secondaryFiles_;

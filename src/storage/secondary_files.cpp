@@ -157,10 +157,12 @@ void DatabaseFile::MapSecondaryFilesFromTable(std::vector<SecondaryFile>& fileTa
     row.fileSize = file->size();
     row.pageCount = row.fileSize / kPageSize;
     row.dataOffset = static_cast<std::uint32_t>(row.fileSize % kPageSize);
-    progress.ProgressRange(0, row.pageCount);
-    progress.ProgressPos(0);
-    MapFilePages(*file, row.dataOffset, row.pageCount, row.fileId, filing, inventory_, progress,
-                 stop);
+    if (!inventoryFromSnapshot_) {
+      progress.ProgressRange(0, row.pageCount);
+      progress.ProgressPos(0);
+      MapFilePages(*file, row.dataOffset, row.pageCount, row.fileId, filing, inventory_, progress,
+                   stop);
+    }
     AddSecondary(row, std::move(file).value());
   }
 }
@@ -185,8 +187,12 @@ void DatabaseFile::MapSecondaryFilesBySearch(std::vector<SecondaryFile>& fileTab
         CheckDataOffset(*file, row.pageCount, progress, stop).dataOffset);
     progress.ProgressRange(0, row.pageCount);
     progress.ProgressPos(0);
+    // With an inventory from a snapshot the file's pages are read only to
+    // learn its file id.
+    PageInventory scratch;
     const MappingResult mapped =
-        MapFilePages(*file, row.dataOffset, row.pageCount, 0, filing, inventory_, progress, stop);
+        MapFilePages(*file, row.dataOffset, row.pageCount, 0, filing,
+                     inventoryFromSnapshot_ ? scratch : inventory_, progress, stop);
     if (mapped.firstSecondaryFileId == 0 || secondaryFiles_.count(mapped.firstSecondaryFileId)) {
       continue;
     }
