@@ -126,6 +126,15 @@ else
   expect 0 "scan with a collation name" -- "$cli" scan "$pubs" --no-log --collation Latin1_General_CI_AS
   expect 1 "scan with an unknown collation" -- "$cli" scan "$pubs" --no-log --collation Nope_CI_AS
 
+  expect 0 "scan saving a snapshot" -- "$cli" scan "$pubs" --no-log --snapshot-out "$work/pubs.MDBVTR"
+  contains "$work/out" "Snapshot Saved successfully in path $work/pubs.MDBVTR" "snapshot saved"
+  expect 0 "scan from a snapshot" -- "$cli" scan --snapshot "$work/pubs.MDBVTR" --no-log
+  contains "$work/out" "Scanning completed for selected mdf file." "scan from a snapshot"
+  expect 1 "scan from a missing snapshot" -- "$cli" scan --snapshot "$work/none.MDBVTR" --no-log
+  contains "$work/err" "File cannot be open..........." "scan from a missing snapshot"
+  expect 1 "snapshot into a missing folder" -- "$cli" scan "$pubs" --no-log --snapshot-out "$work/no/s.MDBVTR"
+  contains "$work/out" "Snapshot cannot be saved." "snapshot into a missing folder"
+
   expect 0 "tree" -- "$cli" tree "$corpus/sql2000_northwind/northwnd.mdf" --expand Orders,Customers
   same_as_golden "tree/sql2000_northwind.txt"
   expect 0 "tree" -- "$cli" tree "$corpus/sql2014_pubs/Pubs.mdf" --expand titles,sales

@@ -10,13 +10,22 @@ namespace tessaril::cli {
 CommandLine ParseCommandLine(const std::vector<std::string>& words, const char* usage,
                              std::size_t positionalCount, std::set<std::string> flags,
                              const std::set<std::string>& values) {
+  return ParseCommandLineBetween(words, usage, positionalCount, positionalCount, std::move(flags),
+                                 values);
+}
+
+CommandLine ParseCommandLineBetween(const std::vector<std::string>& words, const char* usage,
+                                    std::size_t minPositional, std::size_t maxPositional,
+                                    std::set<std::string> flags,
+                                    const std::set<std::string>& values) {
   flags.insert("--help");
   Result<Arguments> parsed = ParseArguments(words, flags, values);
   if (parsed && parsed->Has("--help")) {
     std::cout << usage;
     return {std::nullopt, kExitOk};
   }
-  if (!parsed || parsed->positional.size() != positionalCount) {
+  if (!parsed || parsed->positional.size() < minPositional ||
+      parsed->positional.size() > maxPositional) {
     PrintError(parsed ? "wrong number of arguments" : parsed.error());
     std::cerr << usage;
     return {std::nullopt, kExitUsage};

@@ -21,5 +21,10 @@ struct CommandLine {
 CommandLine ParseCommandLine(const std::vector<std::string>& words, const char* usage,
                              std::size_t positionalCount, std::set<std::string> flags,
                              const std::set<std::string>& values);
+// The same for a command that takes from minPositional to maxPositional words.
+CommandLine ParseCommandLineBetween(const std::vector<std::string>& words, const char* usage,
+                                    std::size_t minPositional, std::size_t maxPositional,
+                                    std::set<std::string> flags,
+                                    const std::set<std::string>& values);
 
 }  // namespace tessaril::cli

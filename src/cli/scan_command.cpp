@@ -15,8 +15,13 @@ namespace tessaril::cli {
 
 const char* const kScanUsage =
     "usage: tessaril-cli scan FILE [options]\n"
+    "       tessaril-cli scan --snapshot SNAPSHOT [options]\n"
     "  Scans a primary data file, printing the scan log lines, and writes the\n"
     "  scan log (UTF-16) into the log folder.\n"
+    "  --snapshot-out SNAP  after the scan, save its page inventory in SNAP\n"
+    "  --snapshot SNAP      scan the data file SNAP names, taking its page inventory\n"
+    "                       and reading options from SNAP (no mapping pass; FILE,\n"
+    "                       when given, is not used)\n"
     "  --log-dir DIR        folder of the scan log (default: the desktop folder)\n"
     "  --no-log             write no scan log file\n"
     "  --advanced           Advanced recovery mode (default: Standard)\n"
@@ -49,9 +54,12 @@ Result<std::uint64_t> ResolveCollation(const std::string& text) {
 }
 
 Status FillOptions(const Arguments& args, ScanOptions& options) {
-  const std::string& file = args.positional[0];
-  if (Status data = CheckDataFilePath(file); !data) return data;
-  options.dataFilePath = file;
+  if (!args.Value("--snapshot")) {
+    if (args.positional.empty()) return Error{"a data file or --snapshot is needed"};
+    const std::string& file = args.positional[0];
+    if (Status data = CheckDataFilePath(file); !data) return data;
+    options.dataFilePath = file;
+  }
   if (!args.Has("--no-log")) {
     const std::string folder = args.Value("--log-dir").value_or(DesktopFolder());
     if (Status log = CheckLogFolder(folder); !log) return log;
@@ -72,9 +80,9 @@ Status FillOptions(const Arguments& args, ScanOptions& options) {
 }  // namespace
 
 int ScanCommand(const std::vector<std::string>& words) {
-  const CommandLine line =
-      ParseCommandLine(words, kScanUsage, 1, {"--no-log", "--advanced", "--deleted", "--carve"},
-                       {"--log-dir", "--collation"});
+  const CommandLine line = ParseCommandLineBetween(
+      words, kScanUsage, 0, 1, {"--no-log", "--advanced", "--deleted", "--carve"},
+      {"--log-dir", "--collation", "--snapshot", "--snapshot-out"});
   if (!line.args) return line.status;
   const Arguments* args = &*line.args;
   if (args->Has("--no-log") && args->Value("--log-dir")) {
@@ -89,18 +97,26 @@ int ScanCommand(const std::vector<std::string>& words) {
   }
   TerminalEvents events;
   InterruptWatcher watcher([&session] { session.RequestStop(); });
-  if (Status begun = session.BeginScan(events, LocalTimeNow()); !begun) {
+  const std::optional<std::string> snapshot = args->Value("--snapshot");
+  const Status begun = snapshot ? session.BeginSnapshotScan(*snapshot, session.options.logFolder,
+                                                            events, LocalTimeNow())
+                                : session.BeginScan(events, LocalTimeNow());
+  if (!begun) {
     PrintError(begun.error());
     return kExitFailed;
   }
   const ScanOutcome outcome = session.RunScan(events);
+  bool saved = true;
+  if (const auto out = args->Value("--snapshot-out"); out && outcome == ScanOutcome::kCompleted) {
+    saved = session.SaveSnapshot(*out, events).ok();
+  }
   if (session.scanLog().isOpen()) {
     std::cerr << "Log file path : " << session.scanLog().path() << '\n';
   } else if (!session.options.logFolder.empty()) {
     PrintError("the scan log could not be written", session.options.logFolder);
   }
   if (watcher.interrupted()) return kExitInterrupted;
-  return outcome == ScanOutcome::kCompleted ? kExitOk : kExitFailed;
+  return outcome == ScanOutcome::kCompleted && saved ? kExitOk : kExitFailed;
 }
 
 }  // namespace tessaril::cli

@@ -1,7 +1,10 @@
 #include "session/scan_session.h"
 
+#include <filesystem>
+
 #include "catalog/catalog_builder.h"
 #include "storage/boot_page.h"
+#include "storage/snapshot_file.h"
 
 namespace tessaril {
 
@@ -21,6 +24,54 @@ Status ScanSession::BeginScan(ScanEvents& events, const std::tm& localTime) {
   LogLine(dataFilePath_ + kSelectedForRecoveryText, events);
   snapshotMode_ = false;
   ResetScan();
+  return {};
+}
+
+Status ScanSession::BeginSnapshotScan(const std::string& snapshotPath, const std::string& logFolder,
+                                      ScanEvents& events, const std::tm& localTime) {
+  if (busy_.load()) return Error{kBusyText};
+  std::lock_guard<std::mutex> wait(workerMutex_);
+  busy_.store(true);
+  log_.Close();
+  if (!logFolder.empty()) log_.Open(logFolder, localTime);
+  events.ProgressVisible(true);
+  snapshotMode_ = true;
+  snapshotPath_.clear();
+  snapshotDataPath_.clear();
+  if (const std::optional<SnapshotSettings> settings = ReadSnapshotSettings(snapshotPath)) {
+    snapshotPath_ = snapshotPath;
+    snapshotDataPath_ = settings->dataFilePath;
+    options.collationMode = settings->automaticCollation ? kAutomaticCollation : kManualCollation;
+    if (!settings->automaticCollation) options.manualCollationId = settings->manualCollationId;
+    options.isSql2000 = settings->sql2000Layout;
+    options.showDeletedRecords = settings->showDeletedRecords;
+    options.showAdvancedDeletedRecords = settings->showAdvancedDeletedRecords;
+  }
+  return {};
+}
+
+Status ScanSession::SaveSnapshot(const std::string& snapshotPath, ScanEvents& events) {
+  if (busy_.load()) return Error{kBusyText};
+  if (!databaseFile_) return Error{kNothingToSaveText};
+  busy_.store(true);
+  events.LogLine(kSavingSnapshotText);
+  SnapshotSettings settings;
+  // A relative path would tie the snapshot to the folder it was saved from.
+  std::error_code ec;
+  const std::filesystem::path absolute = std::filesystem::absolute(databaseFile_->path(), ec);
+  settings.dataFilePath = ec ? databaseFile_->path() : absolute.string();
+  settings.advancedMode = advancedMode_;
+  settings.automaticCollation = options.collationMode == kAutomaticCollation;
+  settings.manualCollationId = options.manualCollationId;
+  settings.sql2000Layout = options.isSql2000;
+  settings.showDeletedRecords = options.showDeletedRecords;
+  settings.showAdvancedDeletedRecords = options.showAdvancedDeletedRecords;
+  const bool saved = WriteSnapshot(snapshotPath, settings, databaseFile_->inventory());
+  busy_.store(false);
+  const std::string text = saved ? kSnapshotSavedText + snapshotPath : kSnapshotNotSavedText;
+  events.LogLine(text);
+  events.InformationBox(text);
+  if (!saved) return Error{kSnapshotNotSavedText, snapshotPath};
   return {};
 }
 
@@ -130,7 +181,9 @@ bool ScanSession::ReadDatabaseInfo(ScanEvents& events) {
 
 bool ScanSession::OpenAndScan(const std::string& path, ScanEvents& events) {
   Result<std::unique_ptr<DatabaseFile>> opened =
-      DatabaseFile::Open(path, advancedMode_, events, stop_);
+      snapshotMode_
+          ? DatabaseFile::OpenFromSnapshot(path, advancedMode_, snapshotPath_, events, stop_)
+          : DatabaseFile::Open(path, advancedMode_, events, stop_);
   if (!opened) {
     events.ProgressPos(0);
     events.Fatal(opened.failure().message, opened.failure().detail);

@@ -41,6 +41,11 @@ inline constexpr const char* kTreeFailedText =
 inline constexpr const char* kScanCompletedCaption = "Scanning completed for selected mdf file";
 inline constexpr const char* kScanCompletedLine = "Scanning completed for selected mdf file.";
 inline constexpr const char* kScanProcessCompletedText = "Scanning process completed.";
+inline constexpr const char* kSavingSnapshotText = "Saving Snapshot..Please wait....";
+inline constexpr const char* kSnapshotSavedText = "Snapshot Saved successfully in path ";
+inline constexpr const char* kSnapshotNotSavedText = "Snapshot cannot be saved.";
+inline constexpr const char* kNothingToSaveText =
+    "No scan has read a data file yet: open one before saving a snapshot.";
 inline constexpr const char* kUnsupportedPageSizeText =
     "This file was written with 2 KB pages (SQL Server 6.5 or older), which cannot be read.";
 
@@ -64,6 +69,20 @@ class ScanSession {
   // folder (none when the folder is empty), logs the selected file and resets the previous scan.
   // The caller then runs RunScan (on a worker thread in a window).
   Status BeginScan(ScanEvents& events, const std::tm& localTime);
+
+  // The headless part of Load Snapshot: refuses with kBusyText while a job
+  // runs; otherwise marks the session busy, opens a new scan log in
+  // logFolder (none when empty), enters snapshot mode and takes the data file
+  // path and the reading options from the snapshot. A snapshot that cannot be
+  // opened leaves the data path empty, and the scan then fails to open it.
+  // The caller then runs RunScan.
+  Status BeginSnapshotScan(const std::string& snapshotPath, const std::string& logFolder,
+                           ScanEvents& events, const std::tm& localTime);
+
+  // Save Snapshot: writes the inventory of the last scan with its settings.
+  // Refuses with kBusyText while a job runs and with kNothingToSaveText when
+  // no scan has opened a data file; kSnapshotNotSavedText when writing fails.
+  Status SaveSnapshot(const std::string& snapshotPath, ScanEvents& events);
 
   // The scan worker. Returns where it ended; busy is cleared either way.
   ScanOutcome RunScan(ScanEvents& events);
@@ -90,6 +109,7 @@ class ScanSession {
   const std::string& versionName() const { return versionName_; }
   const CollationResult& collation() const { return collation_; }
   bool snapshotMode() const { return snapshotMode_; }
+  const std::string& snapshotPath() const { return snapshotPath_; }
   const std::string& dataFilePath() const { return dataFilePath_; }
 
  private:
@@ -110,6 +130,7 @@ class ScanSession {
   std::string versionName_;
   CollationResult collation_;
   bool snapshotMode_ = false;
+  std::string snapshotPath_;
   std::string snapshotDataPath_;
   std::string dataFilePath_;
   bool advancedMode_ = false;

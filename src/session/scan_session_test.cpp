@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "base/unicode.h"
+#include "storage/snapshot_file.h"
 #include "testing/corpus.h"
 
 namespace tessaril {
@@ -152,6 +155,54 @@ TEST_F(ScanSessionTest, StopWhileMappingGoesOnWithThePagesMapped) {
   ASSERT_NE(session_.databaseFile(), nullptr);
   EXPECT_TRUE(session_.databaseFile()->mappingStopped());
   EXPECT_FALSE(session_.stopFlag().requested());
+}
+
+std::vector<std::string> TreeLines(const ObjectTree& tree) {
+  std::vector<std::string> lines;
+  tree.Walk(tree.root(), [&](TreeItemId id, int depth) {
+    lines.push_back(std::to_string(depth) + tree.item(id).text + (tree.item(id).bold ? "*" : ""));
+  });
+  return lines;
+}
+
+// A snapshot saved after a scan gives the next scan the same tree without
+// the mapping pass, for as long as its data file is there.
+TEST_F(ScanSessionTest, SnapshotScanSkipsTheMappingPass) {
+  TESSARIL_REQUIRE_CORPUS();
+  const auto file = testing::FindCorpusFile("sql2014_pubs");
+  ASSERT_TRUE(file);
+  const std::string copy = (logDir_.path() / "Pubs.mdf").string();
+  std::filesystem::copy_file(file->path, copy);
+  const std::string snapshot = (logDir_.path() / "pubs.MDBVTR").string();
+  EXPECT_EQ(session_.SaveSnapshot(snapshot, events_).error(), kNothingToSaveText);
+
+  session_.options.manualCollationId = 53256;
+  session_.options.collationMode = kManualCollation;
+  ASSERT_EQ(Scan(copy), ScanOutcome::kCompleted);
+  const std::vector<std::string> tree = TreeLines(session_.tree());
+  events_ = RecordingEvents();
+  ASSERT_TRUE(session_.SaveSnapshot(snapshot, events_).ok());
+  const std::string saved = kSnapshotSavedText + snapshot;
+  EXPECT_EQ(events_.logLines, (std::vector<std::string>{kSavingSnapshotText, saved}));
+  EXPECT_EQ(events_.boxes, std::vector<std::string>{saved});
+
+  ScanSession second;
+  RecordingEvents events;
+  ASSERT_TRUE(second.BeginSnapshotScan(snapshot, "", events, Noon()).ok());
+  EXPECT_EQ(second.options.collationMode, kManualCollation);
+  EXPECT_EQ(second.options.manualCollationId, 53256u);
+  ASSERT_EQ(second.RunScan(events), ScanOutcome::kCompleted);
+  EXPECT_EQ(TreeLines(second.tree()), tree);
+  EXPECT_EQ(events.logLines.front(), "Browse File Path:\t" + copy + "\r\n");
+  EXPECT_EQ(std::count(events.statuses.begin(), events.statuses.end(), kMappingText), 0);
+  EXPECT_EQ(std::count(events.statuses.begin(), events.statuses.end(), kSnapshotLoadedText), 1);
+
+  std::filesystem::remove(copy);
+  events = RecordingEvents();
+  ASSERT_TRUE(second.BeginSnapshotScan(snapshot, "", events, Noon()).ok());
+  EXPECT_EQ(second.RunScan(events), ScanOutcome::kAborted);
+  EXPECT_EQ(events.fatals, std::vector<std::string>{kFileCannotOpenText});
+  EXPECT_EQ(events.logLines.back(), kScanAbortedText);
 }
 
 // The worker runs on its own thread while the user presses Stop.
