@@ -2,11 +2,11 @@
 
 #include "records/compressed_layout.h"
 #include "values/compressed_value.h"
+#include "values/row_renderer.h"
 
 namespace tessaril {
 namespace {
 
-constexpr const char* kNullText = "NULL";
 constexpr std::int32_t kBitCode = 2;
 // A prefix length above 127 takes two bytes: the top bit of the first is set
 // and the other fifteen bits are the length, big-endian.
@@ -71,8 +71,8 @@ bool ResolvePageCompression(const StoredColumn& column, std::size_t index,
   if (column.missing) return false;
   ByteView stored = column.bytes;
   if (column.code == kCdPageSymbol) {
+    if (stored.empty() || stored.At(0) >= info.dictionary.size()) return false;
     const std::size_t symbol = stored.At(0);
-    if (stored.empty() || symbol >= info.dictionary.size()) return false;
     stored = ByteView(info.dictionary[symbol].data(), info.dictionary[symbol].size());
   }
   const AnchorValue* anchor = AnchorOf(info, index);

@@ -220,6 +220,19 @@ TEST_F(CompressedRows, PageCompressionPutsBackPrefixesAndSymbols) {
                                             }));
 }
 
+// A dictionary may take more than half the page; its last symbols count.
+TEST_F(CompressedRows, SymbolsOfALargeDictionaryAreRead) {
+  std::vector<Bytes> dictionary;
+  for (int i = 0; i < 200; ++i) {
+    dictionary.push_back(Text("entry" + std::string(12, 'x') + std::to_string(100 + i)));
+  }
+  const Bytes anchor = CompressedRecord(0x01, {0}, {});
+  const Bytes info = testing::CompressionInfoBytes(anchor, dictionary);
+  ASSERT_GT(info.size(), 4096u);
+  EXPECT_EQ(Render({Column("varchar(40)", 17, 1)}, {CompressedRecord(0x01, {12}, {199})}, info),
+            (std::vector<Texts>{{"entryxxxxxxxxxxxx299"}}));
+}
+
 // Vardecimal storage format: an uncompressed record whose decimal column is
 // variable-length (negative leaf offset).
 TEST_F(CompressedRows, VardecimalColumnsOfPlainRecordsAreVariable) {
