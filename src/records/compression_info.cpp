@@ -12,9 +12,6 @@ constexpr std::size_t kAnchorWithDictionary = 103;
 constexpr std::size_t kAnchorWithoutDictionary = 101;
 constexpr std::uint8_t kHasAnchorBit = 0x02;
 constexpr std::uint8_t kHasDictionaryBit = 0x04;
-// The dictionary is read only while it stays within the first half of the page.
-constexpr std::size_t kDictionaryLimit = 4096;
-constexpr std::size_t kMaxDictionaryOffset = 4000;
 
 // One value per anchor column: short values in column order from the short
 // data, long values in order from the long data region.
@@ -48,30 +45,25 @@ std::vector<AnchorValue> BuildAnchorValues(const CPrimaryRecord& anchor) {
   return values;
 }
 
+// The dictionary lies inside the compression information, which lies inside
+// the page; it may take most of the page. Entry ends are counted from the
+// dictionary start and never go back; reading stops at the first that does,
+// or that leaves the compression information.
 void ReadDictionary(CompressionInfo& info, ByteView page) {
   const std::size_t d = info.dictionaryOffset;
-  if (d == 0 || d >= info.size || info.size >= kDictionaryLimit || d >= kMaxDictionaryOffset)
-    return;
+  const std::size_t infoEnd = kInfoStart + info.size;
+  if (d == 0 || d >= info.size || infoEnd > page.size()) return;
   const std::size_t start = kInfoStart + d;
-  const std::size_t n = LoadU16(page, start);
-  std::vector<std::uint16_t> ends;
+  const ByteView dictionary = page.Sub(start, infoEnd - start);
+  const std::size_t n = LoadU16(dictionary, 0);
+  const std::size_t firstEntry = 2 + 2 * n;
+  if (firstEntry > dictionary.size()) return;
+  std::size_t entryStart = firstEntry;
   for (std::size_t i = 0; i < n; ++i) {
-    const std::size_t at = start + 2 + 2 * i;
-    if (!page.Contains(at, 2)) break;
-    const std::uint16_t end = LoadU16(page, at);
-    if (end > kDictionaryLimit) break;
-    ends.push_back(end);
-  }
-  std::size_t pos = start + 2 + 2 * n;
-  std::size_t entryStart = 2 + 2 * n;
-  for (std::uint16_t end : ends) {
-    const auto length = static_cast<std::int64_t>(end) - static_cast<std::int64_t>(entryStart);
-    if (length > 0 && length < info.size && pos < kDictionaryLimit &&
-        page.Contains(pos, static_cast<std::size_t>(length))) {
-      const ByteView entry = page.Sub(pos, static_cast<std::size_t>(length));
-      info.dictionary.emplace_back(entry.data(), entry.data() + entry.size());
-      pos += static_cast<std::size_t>(length);
-    }
+    const std::size_t end = LoadU16(dictionary, 2 + 2 * i);
+    if (end < entryStart || end > dictionary.size()) break;
+    const ByteView entry = dictionary.Sub(entryStart, end - entryStart);
+    info.dictionary.emplace_back(entry.data(), entry.data() + entry.size());
     entryStart = end;
   }
 }

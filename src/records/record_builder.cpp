@@ -48,6 +48,54 @@ Bytes FixedVarRecord(std::uint8_t status, const Bytes& fixed, std::uint16_t colu
   return r;
 }
 
+Bytes CompressedRecord(std::uint8_t status, const std::vector<std::uint8_t>& codes,
+                       const Bytes& shortData, const std::vector<VarValue>& longValues) {
+  const std::size_t count = codes.size();
+  const std::size_t clusters = count == 0 ? 0 : (count - 1) / 30;
+  Bytes r = {static_cast<std::uint8_t>(status | (longValues.empty() ? 0 : 0x20))};
+  if (count > 127) r.push_back(static_cast<std::uint8_t>(0x80 | count >> 8));
+  r.push_back(static_cast<std::uint8_t>(count & 0xFF));
+  for (std::size_t i = 0; i < count; i += 2) {
+    const std::uint8_t high = i + 1 < count ? codes[i + 1] : 0;
+    r.push_back(static_cast<std::uint8_t>((codes[i] & 0x0F) | high << 4));
+  }
+  r.insert(r.end(), clusters, 0);
+  r.insert(r.end(), shortData.begin(), shortData.end());
+  if (longValues.empty()) return r;
+  r.push_back(0x01);
+  Append16(r, static_cast<std::uint32_t>(longValues.size()));
+  std::size_t end = 0;
+  for (const VarValue& v : longValues) {
+    end += v.bytes.size();
+    Append16(r, static_cast<std::uint32_t>(end) | (v.complex ? 0x8000u : 0u));
+  }
+  r.insert(r.end(), clusters, 0);
+  for (const VarValue& v : longValues) r.insert(r.end(), v.bytes.begin(), v.bytes.end());
+  return r;
+}
+
+Bytes CompressionInfoBytes(const Bytes& anchorRecord, const std::vector<Bytes>& dictionary) {
+  // Without a dictionary the header has no dictionary offset and the anchor
+  // record follows the size.
+  const bool withDictionary = !dictionary.empty();
+  Bytes ci = {static_cast<std::uint8_t>(withDictionary ? 0x06 : 0x02), 0, 0, 0, 0};
+  if (withDictionary) ci.insert(ci.end(), {0, 0});
+  ci.insert(ci.end(), anchorRecord.begin(), anchorRecord.end());
+  if (withDictionary) {
+    const std::size_t start = ci.size();
+    Put16(ci, 3, static_cast<std::uint32_t>(start));
+    Append16(ci, static_cast<std::uint32_t>(dictionary.size()));
+    std::size_t end = 2 + 2 * dictionary.size();
+    for (const Bytes& entry : dictionary) {
+      end += entry.size();
+      Append16(ci, static_cast<std::uint32_t>(end));
+    }
+    for (const Bytes& entry : dictionary) ci.insert(ci.end(), entry.begin(), entry.end());
+  }
+  Put16(ci, withDictionary ? 5 : 3, static_cast<std::uint32_t>(ci.size()));
+  return ci;
+}
+
 Bytes StubRecord(std::uint16_t file, std::int32_t page, std::uint16_t slot) {
   Bytes r(9, 0);
   r[0] = 0x04;
@@ -61,7 +109,9 @@ HeaderedPage MakeRecordPage(const PageLayout& layout, const std::vector<PageReco
                             const std::vector<std::uint16_t>& extraSlots) {
   Bytes page(kPageSize, 0);
   std::vector<std::uint16_t> slots;
-  std::size_t next = kPageHeaderSize;
+  std::copy(layout.compressionInfo.begin(), layout.compressionInfo.end(),
+            page.begin() + static_cast<std::ptrdiff_t>(kPageHeaderSize));
+  std::size_t next = kPageHeaderSize + layout.compressionInfo.size();
   for (const PageRecord& rec : records) {
     const std::size_t at = rec.offset != 0 ? rec.offset : next;
     if (at + rec.bytes.size() > kPageSize) throw std::logic_error("record does not fit");

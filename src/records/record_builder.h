@@ -28,6 +28,21 @@ Bytes FixedVarRecord(std::uint8_t status, const Bytes& fixed, std::uint16_t colu
 // A forwarding stub pointing at page:slot of file.
 Bytes StubRecord(std::uint16_t file, std::int32_t page, std::uint16_t slot);
 
+// A compressed record: status (bit 5, the long data region, is added when
+// there are long values), the column count (one byte, or above 127 two bytes
+// with the top bit set, big-endian), the codes two per byte low nibble
+// first, a zero byte per 30 columns after the first 30, the short data, then
+// the long data region: a flag byte, the count and end offsets of the long
+// values (bit 15 complex), the cluster bytes again and the values.
+Bytes CompressedRecord(std::uint8_t status, const std::vector<std::uint8_t>& codes,
+                       const Bytes& shortData, const std::vector<VarValue>& longValues = {});
+
+// The compression information of a page: flags (anchor, and dictionary when
+// entries are given), a modification count, the dictionary offset and the
+// size (no offset without a dictionary), then the anchor record and the
+// dictionary (entry count, end offsets from the dictionary start, entries).
+Bytes CompressionInfoBytes(const Bytes& anchorRecord, const std::vector<Bytes>& dictionary);
+
 struct PageRecord {
   std::uint16_t offset = 0;  // 0: right after the previous record
   Bytes bytes;
@@ -44,6 +59,7 @@ struct PageLayout {
   std::uint16_t minRecordLength = 0;
   std::uint16_t ghostRecordCount = 0;
   std::int32_t slotCount = -1;  // -1: one slot per record
+  Bytes compressionInfo;        // written after the header (set typeFlagBits 0x80)
 };
 
 // A page holding the records (slot i points at record i) and a header.

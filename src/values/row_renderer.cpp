@@ -1,6 +1,8 @@
 #include "values/row_renderer.h"
 
 #include "records/record_decoder.h"
+#include "values/compressed_row.h"
+#include "values/vardecimal.h"
 
 namespace tessaril {
 namespace {
@@ -10,6 +12,8 @@ constexpr std::int32_t kImageCode = 25;
 constexpr std::int32_t kClrCode = 33;
 constexpr std::int32_t kBitCode = 2;
 constexpr std::int16_t kRecordHeaderLength = 4;
+constexpr std::int32_t kNumericCode = 23;
+constexpr std::int32_t kDecimalCode = 24;
 
 bool Shown(const CPrimaryRecord* r, const RecordOptions& options) {
   return r != nullptr && !r->isInvalid && r->recordType != kIndexRecord &&
@@ -45,6 +49,9 @@ std::string VariableText(const CRecord& r, std::size_t index, ValueLayout& layou
   if (layout.typeCode == kImageCode) layout.typeCode = kVarbinaryCode;
   layout.width = static_cast<std::int16_t>(value.length);
   layout.availableBytes = value.length;
+  if (column.typeCode == kNumericCode || column.typeCode == kDecimalCode) {
+    return VarDecimalText(bytes, column.precision, column.scale);
+  }
   return DecodeValue(layout, bytes, column, context.text);
 }
 
@@ -82,7 +89,11 @@ class RecordWalk {
 
   std::string Column(const ColumnDef& c) {
     ValueLayout layout = DescribeValue(c, nullptr, c.typeCode);
-    const bool variable = c.isVariableLength || layout.variable;
+    // In the vardecimal storage format decimal columns are variable-length;
+    // their placement rows give them a negative leaf offset.
+    const bool varDecimal = !context_.sql2000Layout && c.leafOffset < 0 &&
+                            (c.typeCode == kNumericCode || c.typeCode == kDecimalCode);
+    const bool variable = c.isVariableLength || layout.variable || varDecimal;
     if (c.isSparse) {  // no null bit: a sparse column is NULL by its absence
       ++processed_;
       return SparseText(c, layout);
@@ -162,6 +173,23 @@ class RecordWalk {
   std::size_t fixedCursor_ = 0;
 };
 
+// A compressed record's texts; its large values are read as any record's.
+std::vector<std::string> CompressedTexts(const CPrimaryRecord& r, const PrimaryRecordPage& page,
+                                         RowContext& context) {
+  const auto complexText = [&](const RecordValue& value, const ColumnDef& c) {
+    ValueLayout layout = DescribeValue(c, nullptr, c.typeCode);
+    return VariableText(r, static_cast<std::size_t>(&value - r.values.data()), layout, c, context);
+  };
+  const std::vector<ColumnDef>& columns = context.layout.columns;
+  std::vector<std::string> texts = RenderCompressedRecord(
+      r, page.compression(), columns, context.text, context.options, complexText);
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    if (columns[i].physicalOrdinal == kNoStorage || texts[i] == kNullText) continue;
+    texts[i] = WithBinaryPrefix(std::move(texts[i]), columns[i].typeCode);
+  }
+  return texts;
+}
+
 }  // namespace
 
 RowContext::RowContext(const TableLayout& tableLayout, const DatabaseFile& file,
@@ -181,7 +209,8 @@ std::vector<RenderedRow> RenderRows(const PrimaryRecordPage& page, RowContext& c
     if (!Shown(record.get(), context.options)) continue;
     if (ReachedThroughItsStub(*record, context.db, context.options)) continue;
     RenderedRow row;
-    row.values = RecordWalk(*record, context).Run();
+    row.values = record->isCompressed ? CompressedTexts(*record, page, context)
+                                      : RecordWalk(*record, context).Run();
     row.id = record->id;
     row.carved = record->carved;
     row.ghost = record->recordType == kGhostDataRecord;

@@ -1,0 +1,51 @@
+// The column values of a row- or page-compressed record.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "base/byte_view.h"
+#include "catalog/table_layout.h"
+#include "records/compression_info.h"
+#include "records/record.h"
+#include "values/value_decoder.h"
+
+namespace tessaril {
+
+// The bytes a compressed record keeps for one column, before the page's
+// anchor and dictionary are applied.
+struct StoredColumn {
+  std::uint8_t code = 0;
+  ByteView bytes;                      // short value, long value or symbol byte
+  const RecordValue* value = nullptr;  // a long value: its entry in the record
+  bool missing = false;                // the code promises bytes the record lacks
+};
+
+// Splits a compressed record into one entry per column code: short values
+// in code order from the short data, long values in order from the long data.
+std::vector<StoredColumn> SplitCompressedRecord(const CPrimaryRecord& r);
+
+// A column's bytes with the page's compression undone: a dictionary symbol
+// replaced by its entry, then the anchor prefix put back in front. False when
+// the symbol is beyond the dictionary or the prefix beyond the anchor value;
+// the value is then empty. Code 1 (an empty value) never takes the anchor.
+bool ResolvePageCompression(const StoredColumn& column, std::size_t index,
+                            const CompressionInfo& info, std::vector<std::uint8_t>& out);
+
+// The text of a long value that points outside the record (large values,
+// row-overflow data); supplied by the row renderer.
+using ComplexValueText = std::function<std::string(const RecordValue&, const ColumnDef&)>;
+
+// The texts of a compressed record, one per column of the table in layout
+// order (empty for a column without storage). Column c takes the record's
+// column physicalOrdinal - 1. A column the record does not hold (added
+// later) is NULL when nullable.
+std::vector<std::string> RenderCompressedRecord(const CPrimaryRecord& r,
+                                                const CompressionInfo& info,
+                                                const std::vector<ColumnDef>& columns,
+                                                TextDecoding& text, const RecordOptions& options,
+                                                const ComplexValueText& complexText);
+
+}  // namespace tessaril
