@@ -114,6 +114,35 @@ else
   contains "$work/err" "Page3 - [155](2001-2155) Records" "page label"
   expect 2 "rows with a bad format" -- "$cli" rows "$pubs" authors --format xml
 
+  # Large values: shortened in the text format, in full with --full and in
+  # the value command, byte for byte with --raw.
+  expect 0 "rows with large values, shortened" -- "$cli" rows "$corpus/sql2000_northwind/northwnd.mdf" Categories
+  same_as_golden "rows/sql2000_northwind.Categories.txt"
+  expect 0 "value --help" -- "$cli" value --help
+  contains "$work/out" "usage: tessaril-cli value" "value --help"
+  expect 0 "value of a text column" -- "$cli" value "$pubs" pub_info --row 2 --column pr_info
+  same_as_golden "value/sql2008_pubs.pub_info.2.pr_info.txt"
+  expect 0 "value of an image column" -- "$cli" value "$pubs" pub_info --row 1 --column logo
+  cp "$work/out" "$work/logo.txt"
+  expect 0 "raw image" -- "$cli" value "$pubs" pub_info --row 1 --column logo --raw "$work/logo.gif"
+  if [ "$(head -c 6 "$work/logo.gif")" = GIF89a ] &&
+     [ "0x$(od -An -v -tx1 "$work/logo.gif" | tr -d ' \n' | tr a-f A-F)" = "$(cat "$work/logo.txt")" ]; then
+    ok
+  else
+    bad "raw image bytes match the image's text"
+  fi
+  expect 0 "rows --full" -- "$cli" rows "$pubs" pub_info --full
+  contains "$work/out" "$(tail -c 41 "$work/logo.txt")" "rows --full"
+  expect 0 "raw varbinary(max) over several pages" -- "$cli" value "$corpus/sql2012_mvcmusicstore/MvcMusicStore.mdf" __MigrationHistory --row 1 --column Model --raw "$work/model.gz"
+  if gzip -t "$work/model.gz" 2>/dev/null; then ok; else bad "raw varbinary(max) is an intact gzip stream"; fi
+  expect 1 "value of a row out of range" -- "$cli" value "$pubs" pub_info --row 9 --column logo
+  contains "$work/err" "row 9 is out of range: the table has 8 row(s)" "row out of range"
+  expect 1 "value of an unknown column" -- "$cli" value "$pubs" pub_info --row 1 --column nope
+  contains "$work/err" "table pub_info has no column named nope" "unknown column"
+  expect 1 "value of an unknown table" -- "$cli" value "$pubs" nope --row 1 --column logo
+  contains "$work/err" "no table named nope" "unknown table"
+  expect 2 "value without a row" -- "$cli" value "$pubs" pub_info --column logo
+
   mkdir "$work/logs"
   expect 0 "scan" -- "$cli" scan "$pubs" --log-dir "$work/logs"
   same_as_golden "scan/sql2008_pubs.txt"

@@ -20,6 +20,7 @@ int TablesCommand(const std::vector<std::string>& words);
 int ColumnsCommand(const std::vector<std::string>& words);
 int RowsCommand(const std::vector<std::string>& words);
 int TreeCommand(const std::vector<std::string>& words);
+int ValueCommand(const std::vector<std::string>& words);
 // pages FILE --table NAME: the pages chosen for one table.
 int TablePagesCommand(const std::vector<std::string>& words);
 
@@ -32,5 +33,6 @@ extern const char* const kTablesUsage;
 extern const char* const kColumnsUsage;
 extern const char* const kRowsUsage;
 extern const char* const kTreeUsage;
+extern const char* const kValueUsage;
 
 }  // namespace tessaril::cli

@@ -22,6 +22,8 @@ constexpr const char* kUsage =
     "                             the columns of a table in record order\n"
     "  rows FILE TABLE [options]  the rows of a table, 1000 a page\n"
     "  tree FILE [--expand T,..]  the object tree a scan builds\n"
+    "  value FILE TABLE --row N --column NAME [--raw OUT]\n"
+    "                             one value in full, or its stored bytes\n"
     "\n"
     "'tessaril-cli COMMAND --help' tells more about a command.\n";
 
@@ -44,6 +46,7 @@ int main(int argc, char** argv) {
   if (command == "columns") return ColumnsCommand(rest);
   if (command == "rows") return RowsCommand(rest);
   if (command == "tree") return TreeCommand(rest);
+  if (command == "value") return ValueCommand(rest);
   std::cerr << "tessaril-cli: unknown command " << command << "\n" << kUsage;
   return kExitUsage;
 }

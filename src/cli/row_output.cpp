@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/unicode.h"
+#include "values/large_value.h"
 
 namespace tessaril::cli {
 namespace {
@@ -60,7 +61,17 @@ std::size_t Width(const std::string& text) {
   return n;
 }
 
+constexpr std::size_t kShownCharacters = 64;
+
 }  // namespace
+
+std::string ShortenedLargeValue(const std::string& text) {
+  const std::size_t characters = Width(text);
+  if (characters <= kShownCharacters) return text;
+  std::size_t cut = 0;
+  for (std::size_t n = 0; n < kShownCharacters; ++n) NextUtf8(text, cut);
+  return text.substr(0, cut) + "...[" + std::to_string(characters) + " chars]";
+}
 
 std::optional<RowFormat> ParseRowFormat(const std::string& name) {
   if (name == "text") return RowFormat::kText;
@@ -70,11 +81,13 @@ std::optional<RowFormat> ParseRowFormat(const std::string& name) {
   return std::nullopt;
 }
 
-RowWriter::RowWriter(std::ostream& out, RowFormat format, const std::vector<ColumnDef>& columns)
+RowWriter::RowWriter(std::ostream& out, RowFormat format, const std::vector<ColumnDef>& columns,
+                     bool shortenLargeValues)
     : out_(out), format_(format) {
   for (std::size_t i = 0; i < columns.size(); ++i) {
     if (columns[i].physicalOrdinal == kNoStorage || columns[i].name.empty()) continue;
     shown_.push_back(i);
+    shortened_.push_back(shortenLargeValues && HoldsLargeValues(columns[i]));
     names_.push_back(columns[i].name);
   }
   if (format_ == RowFormat::kText) pending_.push_back(names_);
@@ -83,8 +96,11 @@ RowWriter::RowWriter(std::ostream& out, RowFormat format, const std::vector<Colu
 
 std::vector<std::string> RowWriter::Cells(const RenderedRow& row) const {
   std::vector<std::string> cells;
-  for (std::size_t i : shown_)
-    cells.push_back(i < row.values.size() ? row.values[i] : std::string());
+  for (std::size_t k = 0; k < shown_.size(); ++k) {
+    const std::size_t i = shown_[k];
+    const std::string& text = i < row.values.size() ? row.values[i] : std::string();
+    cells.push_back(shortened_[k] ? ShortenedLargeValue(text) : text);
+  }
   return cells;
 }
 

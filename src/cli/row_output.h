@@ -15,9 +15,16 @@ namespace tessaril::cli {
 enum class RowFormat { kText, kTsv, kCsv, kJson };
 std::optional<RowFormat> ParseRowFormat(const std::string& name);
 
+// The first 64 characters of text, then "...[N chars]" with its whole
+// length; shorter text unchanged.
+std::string ShortenedLargeValue(const std::string& text);
+
 class RowWriter {
  public:
-  RowWriter(std::ostream& out, RowFormat format, const std::vector<ColumnDef>& columns);
+  // shortenLargeValues cuts the values of columns that hold large values
+  // (ShortenedLargeValue) for a reader at a terminal.
+  RowWriter(std::ostream& out, RowFormat format, const std::vector<ColumnDef>& columns,
+            bool shortenLargeValues = false);
   void Write(const RenderedRow& row);
   // Aligned text is written once every row is known.
   void Finish();
@@ -29,6 +36,7 @@ class RowWriter {
   std::ostream& out_;
   RowFormat format_;
   std::vector<std::size_t> shown_;  // indexes of the columns with storage
+  std::vector<bool> shortened_;     // by shown column
   std::vector<std::string> names_;
   std::vector<std::vector<std::string>> pending_;  // text format only
 };

@@ -2,31 +2,31 @@
 #include <iostream>
 #include <set>
 
-#include "catalog/catalog_builder.h"
-#include "catalog/table_layout.h"
 #include "cli/command_line.h"
 #include "cli/commands.h"
+#include "cli/opened_table.h"
 #include "cli/row_output.h"
-#include "cli/terminal_events.h"
 #include "session/record_pager.h"
-#include "storage/boot_page.h"
-#include "values/row_renderer.h"
 
 namespace tessaril::cli {
 
 const char* const kRowsUsage =
     "usage: tessaril-cli rows FILE TABLE [--page N | --all] [--format text|tsv|csv|json]\n"
-    "                         [--advanced] [--deleted] [--carve]\n"
+    "                         [--advanced] [--deleted] [--carve] [--full]\n"
     "  The rows of a table, 1000 a page (default: page 1), then on stderr the page\n"
     "  label and the rows shown. NULL is the text NULL (null in json).\n"
+    "  Large values (text, ntext, image, xml, the (max) types) are written in full,\n"
+    "  except in the text format, which cuts them to 64 characters followed by\n"
+    "  \"...[N chars]\" with the whole length.\n"
+    "  --full      large values in full in the text format too\n"
     "  --advanced  read the pages the catalog collected, not the table's page chain\n"
     "  --deleted   also deleted (ghost) rows\n"
     "  --carve     also rows carved from free space (implies --deleted)\n";
 
 int RowsCommand(const std::vector<std::string>& words) {
-  const CommandLine line =
-      ParseCommandLine(words, kRowsUsage, 2, {"--all", "--deleted", "--carve", "--advanced"},
-                       {"--page", "--format"});
+  const CommandLine line = ParseCommandLine(
+      words, kRowsUsage, 2, {"--all", "--deleted", "--carve", "--advanced", "--full"},
+      {"--page", "--format"});
   if (!line.args) return line.status;
   const Arguments& args = *line.args;
   const std::optional<RowFormat> format = ParseRowFormat(args.Value("--format").value_or("text"));
@@ -42,33 +42,15 @@ int RowsCommand(const std::vector<std::string>& words) {
     return kExitUsage;
   }
   TerminalEvents progress(false);
-  StopFlag stop;
-  auto db = DatabaseFile::Open(args.positional[0], false, progress, stop);
-  if (!db) {
-    progress.Fatal(db.failure().message, db.failure().detail);
-    return kExitFailed;
-  }
-  RecordOptions options;
-  options.showAdvancedDeletedRecords = args.Has("--carve");
-  options.showDeletedRecords = args.Has("--deleted") || options.showAdvancedDeletedRecords;
-  const Catalog catalog = BuildCatalog(**db, options, progress);
-  TableLayout layout = BuildTableLayout(catalog, **db, args.positional[1], "U ", {}, options);
-  if (layout.object.id == -1 || !layout.layoutReady) {
-    layout = BuildTableLayout(catalog, **db, args.positional[1], "S ", {}, options);
-  }
-  if (!layout.layoutReady) {
-    PrintError("no table named " + args.positional[1]);
-    return kExitFailed;
-  }
-  const CollationTable collations = CollationTable::LoadBesideProgram();
-  CollationResult database;
-  if (const auto boot = ReadBootPage(**db))
-    ApplyDatabaseCollation(collations, boot->collationId, {}, database);
-  RowContext context(layout, **db, TextDecoding(&collations, database), options,
-                     catalog.sql2000Layout);
+  int status = kExitOk;
+  const std::unique_ptr<OpenedTable> table =
+      OpenTable(args.positional[0], args.positional[1], RowRecordOptions(args), progress, status);
+  if (!table) return status;
+  RowContext context = table->MakeContext();
 
-  RowWriter writer(std::cout, *format, layout.columns);
-  RecordPager pager(catalog, context, args.Has("--advanced"));
+  const bool shortened = *format == RowFormat::kText && !args.Has("--full");
+  RowWriter writer(std::cout, *format, table->layout.columns, shortened);
+  RecordPager pager(table->catalog, context, args.Has("--advanced"));
   GridPage page = pager.First();
   for (std::size_t n = 1; n < pageNumber && pager.hasNext(); ++n) page = pager.Next();
   const bool all = args.Has("--all");

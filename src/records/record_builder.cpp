@@ -105,6 +105,89 @@ Bytes StubRecord(std::uint16_t file, std::int32_t page, std::uint16_t slot) {
   return r;
 }
 
+Bytes TextRecordOf(const Bytes& structure) {
+  Bytes r = {0x08, 0};
+  Append16(r, static_cast<std::uint32_t>(4 + structure.size()));
+  r.insert(r.end(), structure.begin(), structure.end());
+  return r;
+}
+
+Bytes LobStructure(std::uint16_t type, const Bytes& body) {
+  Bytes s = {0x11, 0x22, 0x33, 0x44, 0, 0, 0, 0};  // blob id
+  Append16(s, type);
+  s.insert(s.end(), body.begin(), body.end());
+  return s;
+}
+
+Bytes LobSmallRoot(const Bytes& data) {
+  Bytes body;
+  Append16(body, static_cast<std::uint32_t>(data.size()));
+  body.insert(body.end(), 4, 0);
+  body.insert(body.end(), data.begin(), data.end());
+  return LobStructure(0, body);
+}
+
+Bytes LobDataStructure(const Bytes& data) { return LobStructure(3, data); }
+
+namespace {
+
+// maxLinks, currentLinks, level, then the links.
+Bytes NodeBody(std::size_t links, std::size_t gap) {
+  Bytes body;
+  Append16(body, static_cast<std::uint32_t>(links));
+  Append16(body, static_cast<std::uint32_t>(links));
+  Append16(body, 0);
+  body.insert(body.end(), gap, 0);
+  return body;
+}
+
+void AppendLink(Bytes& b, const LobLinkTo& link) {
+  b.insert(b.end(), 4, 0);
+  Put32(b, b.size() - 4, static_cast<std::uint32_t>(link.page));
+  Append16(b, link.file);
+  Append16(b, link.slot);
+}
+
+}  // namespace
+
+Bytes LobInternal(const std::vector<LobLinkTo>& links) {
+  Bytes body = NodeBody(links.size(), 0);
+  std::uint64_t offset = 0;
+  for (const LobLinkTo& link : links) {
+    offset += link.size;
+    for (std::size_t i = 0; i < 8; ++i)
+      body.push_back(static_cast<std::uint8_t>(offset >> (8 * i)));
+    AppendLink(body, link);
+  }
+  return LobStructure(2, body);
+}
+
+Bytes LobLargeRoot(const std::vector<LobLinkTo>& links, std::uint16_t type) {
+  Bytes body = NodeBody(links.size(), 4);
+  for (const LobLinkTo& link : links) {
+    body.insert(body.end(), 4, 0);
+    Put32(body, body.size() - 4, link.size);
+    AppendLink(body, link);
+  }
+  return LobStructure(type, body);
+}
+
+Bytes InRowLobRoot(std::uint8_t kind, const std::vector<LobLinkTo>& links) {
+  Bytes root = {kind, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0};
+  for (const LobLinkTo& link : links) {
+    root.insert(root.end(), 4, 0);
+    Put32(root, root.size() - 4, link.size);
+    AppendLink(root, link);
+  }
+  return root;
+}
+
+Bytes TextPointer(std::uint16_t file, std::int32_t page, std::uint16_t slot) {
+  Bytes pointer = {0, 0, 0x35, 0xF2, 0, 0, 0, 0};  // timestamp
+  AppendLink(pointer, {file, page, slot, 0});
+  return pointer;
+}
+
 HeaderedPage MakeRecordPage(const PageLayout& layout, const std::vector<PageRecord>& records,
                             const std::vector<std::uint16_t>& extraSlots) {
   Bytes page(kPageSize, 0);
@@ -140,13 +223,14 @@ HeaderedPage MakeRecordPage(const PageLayout& layout, const std::vector<PageReco
   return {header, std::move(page)};
 }
 
-Bytes MakeRecordFile(const std::vector<std::vector<PageRecord>>& pages) {
+Bytes MakeRecordFile(const std::vector<std::vector<PageRecord>>& pages, std::uint8_t pageType) {
   Bytes file;
   for (std::size_t n = 0; n < pages.size(); ++n) {
     PageLayout layout;
     layout.pageNumber = static_cast<std::int32_t>(n);
     layout.objectId = n == 0 ? 34 : 1977;
     layout.indexId = n == 0 ? 0 : 256;
+    if (n != 0) layout.type = pageType;
     const HeaderedPage page = MakeRecordPage(layout, pages[n]);
     file.insert(file.end(), page.bytes.begin(), page.bytes.end());
   }

@@ -66,9 +66,28 @@ struct PageLayout {
 HeaderedPage MakeRecordPage(const PageLayout& layout, const std::vector<PageRecord>& records,
                             const std::vector<std::uint16_t>& extraSlots = {});
 
+// Large-object structures and the pointers a row keeps to them.
+struct LobLinkTo {
+  std::uint16_t file = 1;
+  std::int32_t page = 0;
+  std::uint16_t slot = 0;
+  std::uint32_t size = 1;  // root links: size (0 makes an in-row root skip it)
+};
+// A text page record (status 0x08: blob fragment) holding one structure.
+Bytes TextRecordOf(const Bytes& structure);
+// A structure: 8-byte blob id, 16-bit type, then the body.
+Bytes LobStructure(std::uint16_t type, const Bytes& body);
+Bytes LobSmallRoot(const Bytes& data);                   // type 0: length, 4 bytes, data
+Bytes LobDataStructure(const Bytes& data);               // type 3
+Bytes LobInternal(const std::vector<LobLinkTo>& links);  // type 2, 16-byte links
+Bytes LobLargeRoot(const std::vector<LobLinkTo>& links, std::uint16_t type = 5);  // 12-byte links
+// An in-row root of complex id kind (2 row overflow, 4 large value).
+Bytes InRowLobRoot(std::uint8_t kind, const std::vector<LobLinkTo>& links);
+Bytes TextPointer(std::uint16_t file, std::int32_t page, std::uint16_t slot);
+
 // A data file of record pages: page n holds pages[n] and says it is page n.
 // Page 0 belongs to the object table (so the file opens); the others to a
-// user allocation unit (object 1977, index 256).
-Bytes MakeRecordFile(const std::vector<std::vector<PageRecord>>& pages);
+// user allocation unit (object 1977, index 256) and have pageType.
+Bytes MakeRecordFile(const std::vector<std::vector<PageRecord>>& pages, std::uint8_t pageType = 1);
 
 }  // namespace tessaril::testing

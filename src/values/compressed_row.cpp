@@ -85,7 +85,7 @@ std::vector<std::string> RenderCompressedRecord(const CPrimaryRecord& r,
                                                 const CompressionInfo& info,
                                                 const std::vector<ColumnDef>& columns,
                                                 TextDecoding& text, const RecordOptions& options,
-                                                const ComplexValueText& complexText) {
+                                                const ComplexValueReader& complexText) {
   const std::vector<StoredColumn> stored = SplitCompressedRecord(r);
   std::vector<std::string> texts(columns.size());
   for (std::size_t i = 0; i < columns.size(); ++i) {

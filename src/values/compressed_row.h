@@ -36,7 +36,7 @@ bool ResolvePageCompression(const StoredColumn& column, std::size_t index,
 
 // The text of a long value that points outside the record (large values,
 // row-overflow data); supplied by the row renderer.
-using ComplexValueText = std::function<std::string(const RecordValue&, const ColumnDef&)>;
+using ComplexValueReader = std::function<std::string(const RecordValue&, const ColumnDef&)>;
 
 // The texts of a compressed record, one per column of the table in layout
 // order (empty for a column without storage). Column c takes the record's
@@ -46,6 +46,6 @@ std::vector<std::string> RenderCompressedRecord(const CPrimaryRecord& r,
                                                 const CompressionInfo& info,
                                                 const std::vector<ColumnDef>& columns,
                                                 TextDecoding& text, const RecordOptions& options,
-                                                const ComplexValueText& complexText);
+                                                const ComplexValueReader& complexText);
 
 }  // namespace tessaril

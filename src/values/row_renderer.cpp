@@ -3,6 +3,7 @@
 #include "records/record_decoder.h"
 #include "values/compressed_row.h"
 #include "values/vardecimal.h"
+#include "values/large_value.h"
 
 namespace tessaril {
 namespace {
@@ -39,13 +40,14 @@ bool NullBitSet(const CRecord& r, int bit) {
 }
 
 // A variable value's text. Complex values point at data stored outside the
-// record (text pointers, row-overflow and large-value roots), read elsewhere.
+// record (text pointers, row-overflow and large-value roots).
 std::string VariableText(const CRecord& r, std::size_t index, ValueLayout& layout,
                          const ColumnDef& column, RowContext& context) {
   if (index >= r.values.size()) return {};
   const RecordValue& value = r.values[index];
-  if (value.complex) return {};
   const ByteView bytes = r.ValueBytes(value);
+  if (value.complex) return ComplexValueText(r, bytes, column, context);
+  CaptureValue(context, r, column, bytes);
   if (layout.typeCode == kImageCode) layout.typeCode = kVarbinaryCode;
   layout.width = static_cast<std::int16_t>(value.length);
   layout.availableBytes = value.length;
@@ -57,7 +59,7 @@ std::string VariableText(const CRecord& r, std::size_t index, ValueLayout& layou
 
 std::string WithBinaryPrefix(std::string text, std::int32_t typeCode) {
   if ((typeCode == kVarbinaryCode || typeCode == kImageCode || typeCode == kClrCode) &&
-      text != " " && text.find('\\') == std::string::npos) {
+      text != " " && text.find('\\') == std::string::npos && !IsLargeValuePlaceholder(text)) {
     return "0x" + text;
   }
   return text;
@@ -143,6 +145,7 @@ class RecordWalk {
       if (entry.id != c.columnId || !entry.hasData) continue;
       layout.width = static_cast<std::int16_t>(entry.length);
       layout.availableBytes = entry.length;
+      CaptureValue(context_, r_, c, r_.ValueBytes(entry));
       text =
           WithBinaryPrefix(DecodeValue(layout, r_.ValueBytes(entry), c, context_.text), c.typeCode);
     }
@@ -163,6 +166,7 @@ class RecordWalk {
     const auto width = static_cast<std::size_t>(layout.width > 0 ? layout.width : 0);
     fixedCursor_ = at + width;
     if (!fixed.Contains(at, width)) return {};
+    CaptureValue(context_, r_, c, fixed.Sub(at, width));
     return DecodeValue(layout, fixed.Sub(at, width), c, context_.text);
   }
 

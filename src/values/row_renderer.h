@@ -11,6 +11,8 @@
 
 namespace tessaril {
 
+struct ValueCapture;
+
 inline constexpr const char* kNullText = "NULL";
 
 // One rendered row: a text per column of the layout, in layout order (empty
@@ -38,6 +40,11 @@ struct RowContext {
   // Placement comes from the rowset column rows (2008 and later) rather than
   // from the column rows (2000) or the 2005 hobt rows.
   bool placedByRowsetColumns = false;
+  // While the record grid is first filled, values that would take a walk
+  // over text pages show a placeholder instead.
+  bool gridLoading = false;
+  // When set, keeps the stored bytes of one value as it is rendered.
+  ValueCapture* capture = nullptr;
 };
 
 // Reads a data page and renders every record a row is shown for. Pages that

@@ -240,8 +240,12 @@ std::string DecodeValue(ValueLayout& layout, ByteView bytes, const ColumnDef& co
     case 32:
     case 33:
       return BinaryText(bytes);
+    case 34: {  // an empty document shows as one blank
+      std::string xml = BinaryXmlToText(bytes);
+      return xml.empty() ? " " : xml;
+    }
     default:
-      return {};  // xml and large values are read elsewhere
+      return {};
   }
 }
 

@@ -1,0 +1,51 @@
+#include "cli/opened_table.h"
+
+#include "cli/commands.h"
+#include "storage/boot_page.h"
+
+namespace tessaril::cli {
+
+RowContext OpenedTable::MakeContext() const {
+  return RowContext(layout, *db, TextDecoding(&collations, database), options,
+                    catalog.sql2000Layout);
+}
+
+RecordOptions RowRecordOptions(const Arguments& args) {
+  RecordOptions options;
+  options.showAdvancedDeletedRecords = args.Has("--carve");
+  options.showDeletedRecords = args.Has("--deleted") || options.showAdvancedDeletedRecords;
+  return options;
+}
+
+std::unique_ptr<OpenedTable> OpenTable(const std::string& path, const std::string& name,
+                                       const RecordOptions& options, TerminalEvents& progress,
+                                       int& status) {
+  StopFlag stop;
+  auto db = DatabaseFile::Open(path, false, progress, stop);
+  if (!db) {
+    progress.Fatal(db.failure().message, db.failure().detail);
+    status = kExitFailed;
+    return nullptr;
+  }
+  auto table = std::make_unique<OpenedTable>();
+  table->db = std::move(db).value();
+  table->options = options;
+  table->catalog = BuildCatalog(*table->db, options, progress);
+  table->layout = BuildTableLayout(table->catalog, *table->db, name, "U ", {}, options);
+  if (table->layout.object.id == -1 || !table->layout.layoutReady) {
+    table->layout = BuildTableLayout(table->catalog, *table->db, name, "S ", {}, options);
+  }
+  if (!table->layout.layoutReady) {
+    PrintError("no table named " + name);
+    status = kExitFailed;
+    return nullptr;
+  }
+  table->collations = CollationTable::LoadBesideProgram();
+  if (const auto boot = ReadBootPage(*table->db)) {
+    ApplyDatabaseCollation(table->collations, boot->collationId, {}, table->database);
+  }
+  status = kExitOk;
+  return table;
+}
+
+}  // namespace tessaril::cli

@@ -1,0 +1,38 @@
+// One table of a data file, opened for reading its rows: the file, its
+// catalog, the table's layout and the collations its text is decoded with.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "catalog/catalog_builder.h"
+#include "catalog/table_layout.h"
+#include "cli/arguments.h"
+#include "cli/terminal_events.h"
+#include "values/row_renderer.h"
+
+namespace tessaril::cli {
+
+struct OpenedTable {
+  std::unique_ptr<DatabaseFile> db;
+  Catalog catalog;
+  TableLayout layout;
+  CollationTable collations;
+  CollationResult database;
+  RecordOptions options;
+
+  // A walk over the table's pages; the table must outlive it.
+  RowContext MakeContext() const;
+};
+
+// The record options of --deleted and --carve.
+RecordOptions RowRecordOptions(const Arguments& args);
+
+// Opens the file and lays out the table of that name (a user table, else a
+// system table). Failures are reported on stderr; the result is then null
+// and status holds the exit status.
+std::unique_ptr<OpenedTable> OpenTable(const std::string& path, const std::string& name,
+                                       const RecordOptions& options, TerminalEvents& progress,
+                                       int& status);
+
+}  // namespace tessaril::cli
