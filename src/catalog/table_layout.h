@@ -62,6 +62,12 @@ struct ModuleTextEntry {
   std::string objectId;
   std::string number;
   std::string valueText;
+  // The row's place among the pieces of one object and number: colid (2000)
+  // or valnum.
+  std::string piece{};
+  // The value holds the text one byte a character (stored compressed), not
+  // as UTF-16.
+  bool singleByteText = false;
 };
 
 struct TableLayout {
