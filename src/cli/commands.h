@@ -19,6 +19,7 @@ int ScanCommand(const std::vector<std::string>& words);
 int TablesCommand(const std::vector<std::string>& words);
 int ColumnsCommand(const std::vector<std::string>& words);
 int RowsCommand(const std::vector<std::string>& words);
+int DefinitionCommand(const std::vector<std::string>& words);
 // pages FILE --table NAME: the pages chosen for one table.
 int TablePagesCommand(const std::vector<std::string>& words);
 
@@ -30,5 +31,6 @@ extern const char* const kScanUsage;
 extern const char* const kTablesUsage;
 extern const char* const kColumnsUsage;
 extern const char* const kRowsUsage;
+extern const char* const kDefinitionUsage;
 
 }  // namespace tessaril::cli

@@ -21,6 +21,8 @@ constexpr const char* kUsage =
     "  columns FILE TABLE [--verbose]\n"
     "                             the columns of a table in record order\n"
     "  rows FILE TABLE [options]  the rows of a table, 1000 a page\n"
+    "  definition FILE NAME       the definition or statement of a module, key or\n"
+    "                             constraint\n"
     "\n"
     "'tessaril-cli COMMAND --help' tells more about a command.\n";
 
@@ -42,6 +44,7 @@ int main(int argc, char** argv) {
   if (command == "tables") return TablesCommand(rest);
   if (command == "columns") return ColumnsCommand(rest);
   if (command == "rows") return RowsCommand(rest);
+  if (command == "definition") return DefinitionCommand(rest);
   std::cerr << "tessaril-cli: unknown command " << command << "\n" << kUsage;
   return kExitUsage;
 }
