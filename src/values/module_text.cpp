@@ -46,11 +46,6 @@ std::vector<PageId> ModuleTablePages(const ModuleTextSource& source) {
 
 long long Number(const std::string& text) { return std::strtoll(text.c_str(), nullptr, 10); }
 
-// Single-byte pieces hold the low bytes of characters below U+0100.
-void AppendSingleByteText(std::string& out, ByteView bytes) {
-  for (std::size_t i = 0; i < bytes.size(); ++i) AppendUtf8(out, bytes.At(i));
-}
-
 }  // namespace
 
 std::optional<ModuleTextEntry> ModuleTextEntryOf(const RenderedRow& row, bool sql2000Layout) {
@@ -145,7 +140,7 @@ std::string JoinModuleText(const std::vector<ModuleTextEntry>& entries,
     const HexBytes piece = DecodeHexText(e->valueText);
     if (e->singleByteText) {
       flush();
-      AppendSingleByteText(text, ByteView(piece.bytes.data(), piece.bytes.size()));
+      text += SingleByteText(ByteView(piece.bytes.data(), piece.bytes.size()));
     } else {
       utf16.insert(utf16.end(), piece.bytes.begin(), piece.bytes.end());
     }
