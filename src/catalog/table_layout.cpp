@@ -102,8 +102,11 @@ std::string ModuleText(const std::vector<ModuleTextEntry>& texts, std::int32_t o
   const std::string id = std::to_string(objectId);
   const std::string n = std::to_string(number);
   for (const ModuleTextEntry& e : texts) {
-    if (e.objectId == id && e.number == n && !e.valueText.empty())
-      text += HexTextToString(e.valueText);
+    if (e.objectId != id || e.number != n || e.valueText.empty()) continue;
+    // Stored one byte a character, or as UTF-16, as the row itself says.
+    const HexBytes hex = DecodeHexText(e.valueText);
+    const ByteView bytes(hex.bytes.data(), hex.bytes.size());
+    text += e.singleByteText ? SingleByteText(bytes) : Utf16LeToUtf8(bytes);
   }
   return text;
 }
@@ -331,6 +334,12 @@ HexBytes DecodeHexText(std::string_view text) {
     out.bytes.push_back(byte);
   }
   return out;
+}
+
+std::string SingleByteText(ByteView bytes) {
+  std::string text;
+  for (std::size_t i = 0; i < bytes.size(); ++i) AppendUtf8(text, bytes.At(i));
+  return text;
 }
 
 std::string HexTextToString(std::string_view text, std::uint32_t codePage) {

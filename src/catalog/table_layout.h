@@ -62,6 +62,12 @@ struct ModuleTextEntry {
   std::string objectId;
   std::string number;
   std::string valueText;
+  // The row's place among the pieces of one object and number: colid (2000)
+  // or valnum.
+  std::string piece{};
+  // The value holds the text one byte a character (stored compressed), not
+  // as UTF-16.
+  bool singleByteText = false;
 };
 
 struct TableLayout {
@@ -108,6 +114,9 @@ struct HexBytes {
   bool hasInnerZero = false;
 };
 HexBytes DecodeHexText(std::string_view text);
+// Text stored one byte a character: each byte is the character below U+0100
+// of that number.
+std::string SingleByteText(ByteView bytes);
 // The bytes of a hex text as UTF-16 when they hold an inner zero byte, else
 // as 8-bit text of codePage.
 std::string HexTextToString(std::string_view text, std::uint32_t codePage = 1252);

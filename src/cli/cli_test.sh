@@ -42,7 +42,7 @@ same_as_golden() {
 # Usage and help.
 expect 2 "no command" -- "$cli"
 expect 2 "unknown command" -- "$cli" frobnicate
-for command in info pages page scan tree; do
+for command in info pages page scan tree definition; do
   expect 0 "$command --help" -- "$cli" "$command" --help
   contains "$work/out" "usage: tessaril-cli $command" "$command --help"
 done
@@ -142,6 +142,17 @@ else
   expect 1 "value of an unknown table" -- "$cli" value "$pubs" nope --row 1 --column logo
   contains "$work/err" "no table named nope" "unknown table"
   expect 2 "value without a row" -- "$cli" value "$pubs" pub_info --column logo
+  expect 0 "definition of a procedure" -- "$cli" definition "$corpus/sql2000_northwind/northwnd.mdf" "Sales by Year"
+  same_as_golden "definition/sql2000_northwind.sales_by_year.sql"
+  expect 0 "definition of a trigger" -- "$cli" definition "$pubs" employee_insupd
+  same_as_golden "definition/sql2008_pubs.employee_insupd.sql"
+  expect 0 "check constraint statement" -- "$cli" definition "$pubs" CK_emp_id
+  same_as_golden "definition/sql2008_pubs.CK_emp_id.sql"
+  expect 0 "primary key statement" -- "$cli" definition "$pubs" UPKCL_taind
+  contains "$work/out" "ALTER TABLE titleauthor ADD PRIMARY KEY ( au_id , title_id )" "primary key statement"
+  expect 1 "definition of an unknown name" -- "$cli" definition "$pubs" nosuchproc
+  contains "$work/err" "no object named nosuchproc" "definition of an unknown name"
+  expect 1 "definition of a table" -- "$cli" definition "$pubs" authors
 
   mkdir "$work/logs"
   expect 0 "scan" -- "$cli" scan "$pubs" --log-dir "$work/logs"

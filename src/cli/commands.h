@@ -21,6 +21,7 @@ int ColumnsCommand(const std::vector<std::string>& words);
 int RowsCommand(const std::vector<std::string>& words);
 int TreeCommand(const std::vector<std::string>& words);
 int ValueCommand(const std::vector<std::string>& words);
+int DefinitionCommand(const std::vector<std::string>& words);
 // pages FILE --table NAME: the pages chosen for one table.
 int TablePagesCommand(const std::vector<std::string>& words);
 
@@ -34,5 +35,6 @@ extern const char* const kColumnsUsage;
 extern const char* const kRowsUsage;
 extern const char* const kTreeUsage;
 extern const char* const kValueUsage;
+extern const char* const kDefinitionUsage;
 
 }  // namespace tessaril::cli

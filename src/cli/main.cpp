@@ -24,6 +24,8 @@ constexpr const char* kUsage =
     "  tree FILE [--expand T,..]  the object tree a scan builds\n"
     "  value FILE TABLE --row N --column NAME [--raw OUT]\n"
     "                             one value in full, or its stored bytes\n"
+    "  definition FILE NAME       the definition or statement of a module, key or\n"
+    "                             constraint\n"
     "\n"
     "'tessaril-cli COMMAND --help' tells more about a command.\n";
 
@@ -47,6 +49,7 @@ int main(int argc, char** argv) {
   if (command == "rows") return RowsCommand(rest);
   if (command == "tree") return TreeCommand(rest);
   if (command == "value") return ValueCommand(rest);
+  if (command == "definition") return DefinitionCommand(rest);
   std::cerr << "tessaril-cli: unknown command " << command << "\n" << kUsage;
   return kExitUsage;
 }

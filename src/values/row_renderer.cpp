@@ -223,6 +223,11 @@ std::vector<RenderedRow> RenderRows(const PrimaryRecordPage& page, RowContext& c
   return rows;
 }
 
+std::string VariableValueText(const CRecord& r, std::size_t index, ValueLayout& layout,
+                              const ColumnDef& column, RowContext& context) {
+  return VariableText(r, index, layout, column, context);
+}
+
 std::vector<RenderedRow> ReadPageRows(PageId pageId, RowContext& context) {
   const bool freed = context.pfs.IsAllocated(pageId) == false;
   if (freed && !context.options.showDeletedRecords) return {};

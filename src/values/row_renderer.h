@@ -55,4 +55,10 @@ std::vector<RenderedRow> ReadPageRows(PageId page, RowContext& context);
 // Renders the records of a decoded page.
 std::vector<RenderedRow> RenderRows(const PrimaryRecordPage& page, RowContext& context);
 
+// The text of variable value index of a record, read as the table renderer
+// reads it (values stored outside the record included); the binary prefix is
+// left to the caller. Shared with the module text renderers.
+std::string VariableValueText(const CRecord& r, std::size_t index, ValueLayout& layout,
+                              const ColumnDef& column, RowContext& context);
+
 }  // namespace tessaril

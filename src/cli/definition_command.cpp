@@ -1,0 +1,73 @@
+// definition: what the object viewer shows for a module, key or constraint.
+#include <iostream>
+
+#include "catalog/catalog_builder.h"
+#include "cli/command_line.h"
+#include "cli/commands.h"
+#include "cli/terminal_events.h"
+#include "session/object_viewer.h"
+
+namespace tessaril::cli {
+
+const char* const kDefinitionUsage =
+    "usage: tessaril-cli definition FILE NAME\n"
+    "  What the viewer shows for the object named NAME: the stored definition of a\n"
+    "  view, procedure, function, trigger or default; the ALTER TABLE statement of a\n"
+    "  check or default constraint, a primary, unique or foreign key. Line ends are\n"
+    "  kept as stored.\n";
+
+namespace {
+
+// The first object with this name that is not a table; else the table.
+const CatalogObject* FindByName(const Catalog& catalog, const std::string& name) {
+  const CatalogObject* table = nullptr;
+  for (const CatalogObject& o : catalog.objects) {
+    if (o.name != name) continue;
+    if (SelectedItemOf(o).kind != SelectedKind::kTable) return &o;
+    if (table == nullptr) table = &o;
+  }
+  return table;
+}
+
+}  // namespace
+
+int DefinitionCommand(const std::vector<std::string>& words) {
+  const CommandLine line = ParseCommandLine(words, kDefinitionUsage, 2, {}, {});
+  if (!line.args) return line.status;
+  const std::string& name = line.args->positional[1];
+  TerminalEvents progress(false);
+  StopFlag stop;
+  auto db = DatabaseFile::Open(line.args->positional[0], false, progress, stop);
+  if (!db) {
+    progress.Fatal(db.failure().message, db.failure().detail);
+    return kExitFailed;
+  }
+  RecordOptions options;
+  options.stop = &stop;
+  const Catalog catalog = BuildCatalog(**db, options, progress);
+  const CatalogObject* object = FindByName(catalog, name);
+  if (object == nullptr) {
+    PrintError("no object named " + name);
+    return kExitFailed;
+  }
+  const SelectedItem item = SelectedItemOf(*object);
+  if (item.kind == SelectedKind::kTable) {
+    PrintError(name + " is a table; 'tessaril-cli rows' shows its rows");
+    return kExitFailed;
+  }
+  ModuleTexts texts;
+  ViewerSource source;
+  source.db = db->get();
+  source.catalog = &catalog;
+  source.moduleTexts = &texts;
+  source.recordOptions = options;
+  const ViewerOutcome shown = ShowObject(source, item);
+  if (shown.display != ViewerDisplay::kText || shown.text.empty()) {
+    PrintError("no stored definition of " + name + " was found");
+    return kExitFailed;
+  }
+  std::cout << shown.text << '\n';
+  return kExitOk;
+}
+
+}  // namespace tessaril::cli

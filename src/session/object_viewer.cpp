@@ -1,0 +1,175 @@
+#include "session/object_viewer.h"
+
+#include "session/constraint_statements.h"
+
+namespace tessaril {
+namespace {
+
+bool IsTableType(std::string_view type) { return type == "U " || type == "S "; }
+
+// The catalog object an item stands for: the one with its id when that one
+// carries its name (a key item of a SQL Server 2000 table carries the
+// table's id), else the first with its name and type.
+const CatalogObject* ResolveObject(const Catalog& catalog, const SelectedItem& item) {
+  if (item.objectId != 0) {
+    const CatalogObject* byId = catalog.FindObject(item.objectId);
+    if (byId != nullptr && byId->name == item.name) return byId;
+  }
+  for (const CatalogObject& o : catalog.objects) {
+    if (o.name == item.name && (item.typeCode.empty() || o.type == item.typeCode)) return &o;
+  }
+  return nullptr;
+}
+
+// The table a key or constraint belongs to.
+const CatalogObject* OwningTable(const Catalog& catalog, const SelectedItem& item,
+                                 const CatalogObject* object) {
+  if (object != nullptr) return catalog.FindObject(object->parentId);
+  const CatalogObject* byId = item.objectId != 0 ? catalog.FindObject(item.objectId) : nullptr;
+  return byId != nullptr && IsTableType(byId->type) ? byId : nullptr;
+}
+
+class Viewer {
+ public:
+  Viewer(const ViewerSource& source, ViewerOutcome& out)
+      : source_(source), catalog_(*source.catalog), out_(out) {}
+
+  void Show(const SelectedItem& item) {
+    switch (item.kind) {
+      case SelectedKind::kTable:
+        return ShowTable(item);
+      case SelectedKind::kPrimaryKey:
+      case SelectedKind::kUniqueKey:
+        return ShowKey(item);
+      case SelectedKind::kForeignKey:
+        return ShowForeignKey(item);
+      case SelectedKind::kConstraint:
+      case SelectedKind::kModule:
+        return ShowDefinition(item);
+      default:
+        return;  // folders and columns show nothing
+    }
+  }
+
+ private:
+  void ShowText(std::string text) {
+    out_.display = ViewerDisplay::kText;
+    out_.text = std::move(text);
+  }
+
+  void ShowTable(const SelectedItem& item) {
+    const std::vector<std::string> types = IsTableType(item.typeCode)
+                                               ? std::vector<std::string>{item.typeCode}
+                                               : std::vector<std::string>{"U ", "S "};
+    for (const std::string& type : types) {
+      TableLayout layout = BuildTableLayout(catalog_, *source_.db, item.name, type,
+                                            ModuleTextList(), source_.recordOptions);
+      if (!layout.layoutReady || layout.columns.empty()) continue;
+      out_.table =
+          std::make_unique<TableView>(catalog_, *source_.db, std::move(layout),
+                                      TextDecoding(source_.collations, source_.databaseCollation),
+                                      source_.recordOptions, source_.advancedMode);
+      out_.firstPage = out_.table->pager().First();
+      out_.nextEnabled = out_.table->pager().hasNext();
+      out_.display = ViewerDisplay::kRecords;
+      return;
+    }
+  }
+
+  void ShowKey(const SelectedItem& item) {
+    const bool primary = item.kind == SelectedKind::kPrimaryKey;
+    const CatalogObject* key =
+        ResolveObject(catalog_, {item.objectId, primary ? "PK" : "UQ", item.name, item.kind});
+    const CatalogObject* table = OwningTable(catalog_, item, key);
+    const std::string tableName = table != nullptr ? table->name : std::string();
+    const IndexRow* index =
+        table != nullptr ? FindKeyIndex(catalog_, table->id, item.name, primary) : nullptr;
+    const std::vector<KeyColumn> columns =
+        index != nullptr ? KeyColumnsOf(catalog_, *index) : std::vector<KeyColumn>();
+    ShowText(primary ? PrimaryKeyStatement(tableName, columns)
+                     : UniqueKeyStatement(tableName, item.name,
+                                          index != nullptr && IsClustered(*index), columns));
+  }
+
+  void ShowForeignKey(const SelectedItem& item) {
+    const CatalogObject* key = ResolveObject(catalog_, {item.objectId, "F ", item.name, item.kind});
+    ShowText(ForeignKeyStatement(catalog_, key != nullptr ? key->id : item.objectId, item.name));
+  }
+
+  void ShowDefinition(const SelectedItem& item) {
+    const CatalogObject* object = ResolveObject(catalog_, item);
+    if (object == nullptr || !IsModuleType(object->type)) return;
+    StopFlag noStop;
+    const StopFlag* stop = source_.recordOptions.stop;
+    const ModuleTextSource moduleSource{
+        *source_.db, catalog_, stop != nullptr ? *stop : noStop, source_.progress,
+        [this](std::string_view line) { out_.logLines.emplace_back(line); }};
+    const std::string definition =
+        source_.moduleTexts != nullptr
+            ? BuildModuleText(*source_.moduleTexts, moduleSource, std::to_string(object->id))
+            : std::string();
+    if (item.kind != SelectedKind::kConstraint) return ShowText(definition);
+    const CatalogObject* table = catalog_.FindObject(object->parentId);
+    const std::string tableName = table != nullptr ? table->name : std::string();
+    if (object->type == "D ") {
+      const std::string column =
+          table != nullptr ? DefaultColumnOf(catalog_, table->id, object->id) : std::string();
+      return ShowText(DefaultStatement(tableName, item.name, definition, column));
+    }
+    ShowText(CheckStatement(tableName, item.name, definition));
+  }
+
+  const std::vector<ModuleTextEntry>& ModuleTextList() const {
+    return source_.moduleTexts != nullptr ? source_.moduleTexts->scanList : noTexts_;
+  }
+
+  const ViewerSource& source_;
+  const Catalog& catalog_;
+  ViewerOutcome& out_;
+  const std::vector<ModuleTextEntry> noTexts_;
+};
+
+}  // namespace
+
+SelectedItem SelectedItemOf(const CatalogObject& object) {
+  SelectedItem item{object.id, object.type, object.name, SelectedKind::kModule};
+  if (IsTableType(object.type)) {
+    item.kind = SelectedKind::kTable;
+  } else if (object.type == "PK") {
+    item.kind = SelectedKind::kPrimaryKey;
+  } else if (object.type == "UQ") {
+    item.kind = SelectedKind::kUniqueKey;
+  } else if (object.type == "F ") {
+    item.kind = SelectedKind::kForeignKey;
+  } else if ((object.type == "C " || object.type == "D ") && object.parentId != 0) {
+    item.kind = SelectedKind::kConstraint;
+  }
+  return item;
+}
+
+TableView::TableView(const Catalog& catalog, const DatabaseFile& db, TableLayout layout,
+                     TextDecoding text, const RecordOptions& options, bool advancedMode)
+    : layout_(std::move(layout)),
+      context_(layout_, db, std::move(text), options, catalog.sql2000Layout),
+      pager_(catalog, context_, advancedMode) {}
+
+ViewerOutcome ShowObject(const ViewerSource& source, const SelectedItem& item) {
+  ViewerOutcome out;
+  if (source.db == nullptr || source.catalog == nullptr || item.kind == SelectedKind::kRoot ||
+      item.name.empty()) {
+    return out;
+  }
+  out.completed = true;
+  out.logLines.push_back(kViewerStartPrefix + item.name + kViewerStartSuffix);
+  Viewer(source, out).Show(item);
+
+  const std::size_t n = out.display == ViewerDisplay::kRecords ? out.firstPage.rows.size() : 0;
+  out.pageLabel = "Page1 - [" + std::to_string(n) + "](" + (n > 0 ? "1" : "0") + "-" +
+                  std::to_string(n) + ") Records";
+  out.caption = item.name + "[" + std::to_string(n) + "]";
+  out.logLines.push_back(out.caption);
+  out.logLines.push_back(kViewerDoneText);
+  return out;
+}
+
+}  // namespace tessaril

@@ -1,0 +1,162 @@
+#include "values/module_text.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "base/unicode.h"
+#include "values/module_renderer.h"
+
+namespace tessaril {
+namespace {
+
+// Cells of a module text row, by layout.
+constexpr std::size_t kValclassCell = 0;
+constexpr std::size_t kObjidCell = 1;
+constexpr std::size_t kSubobjidCell = 2;
+constexpr std::size_t kValnumCell = 3;
+constexpr std::size_t kValueCell = 4;
+constexpr std::size_t kIdCell2000 = 0;
+constexpr std::size_t kNumberCell2000 = 1;
+constexpr std::size_t kColidCell2000 = 2;
+constexpr std::size_t kStatusCell2000 = 3;
+constexpr std::size_t kCtextCell2000 = 4;
+// sysobjvalues rows of this class hold definitions; the other classes hold
+// statistics, properties and the like under the same object ids.
+constexpr long long kDefinitionClass = 1;
+// Set in syscomments.status, or in the value of a sysobjvalues definition
+// row: the text is stored one byte a character.
+constexpr long long kCompressedText = 0x2;
+
+void Log(const ModuleTextSource& source, const char* text) {
+  if (source.logLine) source.logLine(text);
+}
+
+// The data pages of the module text table, in inventory order. Its IAM and
+// index pages hold no rows: their records would read as invented entries.
+std::vector<PageId> ModuleTablePages(const ModuleTextSource& source) {
+  const std::int32_t table = source.catalog.sql2000Layout ? kSysComments2000 : kSysObjValues;
+  std::vector<PageId> pages;
+  const auto found = source.db.inventory().systemPages.find(table);
+  if (found == source.db.inventory().systemPages.end()) return pages;
+  for (const PageEntry& e : found->second) {
+    if (e.type() == kDataPageType) pages.push_back(e.id());
+  }
+  return pages;
+}
+
+long long Number(const std::string& text) { return std::strtoll(text.c_str(), nullptr, 10); }
+
+}  // namespace
+
+std::optional<ModuleTextEntry> ModuleTextEntryOf(const RenderedRow& row, bool sql2000Layout) {
+  const std::vector<std::string>& cells = row.values;
+  if (cells.empty()) return std::nullopt;
+  const auto cell = [&](std::size_t i) { return i < cells.size() ? cells[i] : std::string(); };
+  ModuleTextEntry entry;
+  if (sql2000Layout) {
+    entry.objectId = cell(kIdCell2000);
+    entry.number = cell(kNumberCell2000);
+    entry.piece = cell(kColidCell2000);
+    entry.valueText = cell(kCtextCell2000);
+    entry.singleByteText = (Number(cell(kStatusCell2000)) & kCompressedText) != 0;
+  } else {
+    if (Number(cell(kValclassCell)) != kDefinitionClass) return std::nullopt;
+    entry.objectId = cell(kObjidCell);
+    entry.number = cell(kSubobjidCell);
+    entry.piece = cell(kValnumCell);
+    entry.valueText = cells.back();
+    entry.singleByteText = (Number(cell(kValueCell)) & kCompressedText) != 0;
+  }
+  return entry;
+}
+
+std::vector<ModuleTextEntry> CollectModuleTexts(const ModuleTextSource& source) {
+  Log(source, kRetrievingModulesText);
+  const bool sql2000 = source.catalog.sql2000Layout;
+  const std::vector<PageId> pages = ModuleTablePages(source);
+  if (source.progress != nullptr) source.progress->ProgressRange(0, pages.size());
+
+  TableLayout layout;
+  layout.columns = ModuleTableColumns(sql2000);
+  RecordOptions options;
+  options.sql2000Layout = sql2000;
+  options.stop = &source.stop;
+  RowContext context(layout, source.db, TextDecoding(nullptr, {}), options, sql2000);
+  // Placement by rowset column rows is known from SQL Server 2008 on.
+  const bool placed = !sql2000 && !source.catalog.rowsetColumns.empty();
+
+  std::vector<ModuleTextEntry> entries;
+  for (std::size_t i = 0; i < pages.size() && !source.stop.requested(); ++i) {
+    std::optional<HeaderedPage> page = source.db.ReadPage(pages[i]);
+    if (!page) continue;
+    const PrimaryRecordPage records(std::move(*page), &source.db, options);
+    const std::vector<RenderedRow> rows =
+        placed ? RenderModulePage(records, context) : RenderModulePageLegacy(records, context);
+    for (const RenderedRow& row : rows) {
+      if (std::optional<ModuleTextEntry> entry = ModuleTextEntryOf(row, sql2000)) {
+        entries.push_back(std::move(*entry));
+      }
+    }
+    if (source.progress != nullptr) source.progress->ProgressPos(i);
+  }
+  if (source.progress != nullptr) source.progress->ProgressPos(pages.size());
+  Log(source, kRetrievingModulesDoneText);
+  return entries;
+}
+
+ModuleTexts RetrieveModuleTexts(const ModuleTextSource& source) {
+  ModuleTexts texts;
+  texts.scanList = CollectModuleTexts(source);
+  return texts;
+}
+
+std::string JoinModuleText(const std::vector<ModuleTextEntry>& entries,
+                           std::string_view objectIdText) {
+  std::vector<const ModuleTextEntry*> pieces;
+  for (const ModuleTextEntry& e : entries) {
+    if (e.objectId == objectIdText && e.valueText.rfind("0x", 0) == 0) pieces.push_back(&e);
+  }
+  // The rows of one definition may lie on the pages in any order (page
+  // splits); their keys say where each piece belongs.
+  const auto key = [](const ModuleTextEntry* e) {
+    return std::pair(Number(e->number), Number(e->piece));
+  };
+  std::stable_sort(pieces.begin(), pieces.end(),
+                   [&](const auto* a, const auto* b) { return key(a) < key(b); });
+  // The keys are unique in the table: a second row under the same key is a
+  // copy (the same page filed twice, a stale row) and is left out.
+  pieces.erase(std::unique(pieces.begin(), pieces.end(),
+                           [&](const auto* a, const auto* b) { return key(a) == key(b); }),
+               pieces.end());
+  // UTF-16 pieces are joined before they are decoded, since a piece may end
+  // inside a character.
+  std::string text;
+  std::vector<std::uint8_t> utf16;
+  const auto flush = [&] {
+    text += Utf16LeToUtf8(ByteView(utf16.data(), utf16.size()));
+    utf16.clear();
+  };
+  for (const ModuleTextEntry* e : pieces) {
+    const HexBytes piece = DecodeHexText(e->valueText);
+    if (e->singleByteText) {
+      flush();
+      text += SingleByteText(ByteView(piece.bytes.data(), piece.bytes.size()));
+    } else {
+      utf16.insert(utf16.end(), piece.bytes.begin(), piece.bytes.end());
+    }
+  }
+  flush();
+  return text;
+}
+
+std::string BuildModuleText(ModuleTexts& texts, const ModuleTextSource& source,
+                            std::string_view objectIdText) {
+  if (!texts.collected) {
+    texts.collected = true;
+    texts.viewerList = CollectModuleTexts(source);
+    if (texts.viewerList.empty()) texts.collected = false;
+  }
+  return JoinModuleText(texts.viewerList, objectIdText);
+}
+
+}  // namespace tessaril
