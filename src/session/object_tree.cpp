@@ -103,11 +103,12 @@ bool ObjectTree::Fill(const Catalog& catalog, const DatabaseFile& db, const Reco
   report.progress.ProgressRange(0, n);
   report.captionAndLog(kCreatingTreeText);
   report.progress.ProgressPos(0);
-  std::size_t named = 0;
+  // A stop ends the filling early; the items made so far stay.
+  const bool anyNamed = std::any_of(catalog.objects.begin(), catalog.objects.end(),
+                                    [](const CatalogObject& o) { return !o.name.empty(); });
   for (std::size_t i = 0; i < n && !stop.requested(); ++i) {
     const CatalogObject& object = catalog.objects[i];
     if (object.name.empty()) continue;
-    ++named;
     const TreeItemId parent = FolderOf(object);
     if (parent == kNoTreeItem) continue;
     TreeItem item;
@@ -134,7 +135,7 @@ bool ObjectTree::Fill(const Catalog& catalog, const DatabaseFile& db, const Reco
   SortChildren(folder(TreeFolder::kFunction));
   report.captionAndLog(kTreeDoneText);
   report.progress.ProgressPos(n);
-  return named > 0;
+  return anyNamed;
 }
 
 void ObjectTree::SortChildren(TreeItemId item) {

@@ -82,8 +82,8 @@ class ObjectTree {
   // The root, labelled rootName, and the nine folders.
   void CreateFixedItems(const std::string& rootName);
   // One item per named object of the catalog; tables in bold when they have
-  // columns and pages. False when the catalog has no named object (or a stop
-  // was requested before one was met). Objects SQL Server owns go to
+  // columns and pages. False when the catalog has no named object. A stop
+  // request ends the filling with the items made so far. Objects SQL Server owns go to
   // "System Tables" when they are tables and get no item otherwise.
   bool Fill(const Catalog& catalog, const DatabaseFile& db, const RecordOptions& options,
             const TreeBuildReport& report, const StopFlag& stop);

@@ -29,6 +29,13 @@ const CatalogObject* OwningTable(const Catalog& catalog, const SelectedItem& ite
   return byId != nullptr && IsTableType(byId->type) ? byId : nullptr;
 }
 
+SelectedKind KindOfConstraint(std::string_view type) {
+  if (type == "PK") return SelectedKind::kPrimaryKey;
+  if (type == "UQ") return SelectedKind::kUniqueKey;
+  if (type == "F ") return SelectedKind::kForeignKey;
+  return SelectedKind::kConstraint;
+}
+
 class Viewer {
  public:
   Viewer(const ViewerSource& source, ViewerOutcome& out)
@@ -170,6 +177,33 @@ ViewerOutcome ShowObject(const ViewerSource& source, const SelectedItem& item) {
   out.logLines.push_back(out.caption);
   out.logLines.push_back(kViewerDoneText);
   return out;
+}
+
+SelectedItem SelectedItemOf(const ObjectTree& tree, TreeItemId id) {
+  const TreeItem& t = tree.item(id);
+  SelectedItem item;
+  item.objectId = t.objectId;
+  item.typeCode = t.typeCode;
+  item.name = t.text;
+  switch (t.kind) {
+    case TreeItemKind::kRoot:
+      item.kind = SelectedKind::kRoot;
+      break;
+    case TreeItemKind::kObject:
+      item.kind = IsTableType(t.typeCode) ? SelectedKind::kTable : SelectedKind::kModule;
+      break;
+    case TreeItemKind::kColumn:
+      item.kind = SelectedKind::kColumn;
+      break;
+    case TreeItemKind::kConstraint:
+      item.kind = KindOfConstraint(t.typeCode);
+      break;
+    default:
+      item.kind = SelectedKind::kFolder;
+      item.objectId = 0;
+      break;
+  }
+  return item;
 }
 
 }  // namespace tessaril

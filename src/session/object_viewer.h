@@ -12,6 +12,7 @@
 #include "base/progress.h"
 #include "catalog/catalog.h"
 #include "catalog/table_layout.h"
+#include "session/object_tree.h"
 #include "session/record_pager.h"
 #include "values/collation_table.h"
 #include "values/module_text.h"
@@ -46,6 +47,8 @@ struct SelectedItem {
 // The item the tree shows for a catalog object: its kind from its type code
 // (a check or default constraint that belongs to a table is a constraint).
 SelectedItem SelectedItemOf(const CatalogObject& object);
+// The same for an item of the object tree.
+SelectedItem SelectedItemOf(const ObjectTree& tree, TreeItemId id);
 
 // What the viewer reads.
 struct ViewerSource {

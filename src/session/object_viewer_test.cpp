@@ -75,7 +75,8 @@ TEST_P(ObjectViewerDecisions, ShowsWhatTheItemStandsFor) {
   }
   // Items of 2005 and later key folders carry no object id.
   const bool keyItem = c.kind == SelectedKind::kPrimaryKey || c.kind == SelectedKind::kUniqueKey;
-  const SelectedItem item{object != nullptr && !keyItem ? object->id : 0, c.typeCode, c.name, c.kind};
+  const SelectedItem item{object != nullptr && !keyItem ? object->id : 0, c.typeCode, c.name,
+                          c.kind};
 
   const ViewerOutcome shown = ShowObject(source, item);
   ASSERT_TRUE(shown.completed);

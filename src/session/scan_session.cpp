@@ -12,6 +12,9 @@ Status ScanSession::BeginScan(ScanEvents& events, const std::tm& localTime) {
   if (busy_.load()) return Error{kBusyText};
   std::lock_guard<std::mutex> wait(workerMutex_);
   busy_.store(true);
+  // A stop that ended the previous scan after its file was opened must not
+  // end this one's mapping at its first page.
+  stop_.Clear();
   dataFilePath_ = options.dataFilePath;
   events.ClearViews();
   events.CaptionText(dataFilePath_);
@@ -32,6 +35,7 @@ Status ScanSession::BeginSnapshotScan(const std::string& snapshotPath, const std
   if (busy_.load()) return Error{kBusyText};
   std::lock_guard<std::mutex> wait(workerMutex_);
   busy_.store(true);
+  stop_.Clear();
   log_.Close();
   if (!logFolder.empty()) log_.Open(logFolder, localTime);
   events.ProgressVisible(true);
@@ -82,6 +86,7 @@ void ScanSession::RequestStop() {
 
 void ScanSession::ResetScan() {
   tree_.Clear();
+  moduleTexts_ = ModuleTexts();
   catalog_.reset();
   databaseFile_.reset();
   rootName_.clear();
@@ -133,11 +138,39 @@ ScanOutcome ScanSession::RunScan(ScanEvents& events) {
     return ScanOutcome::kTreeFailed;
   }
   tree_.SortChildren(tree_.folder(TreeFolder::kUserTables));
+  moduleTexts_ = RetrieveModuleTexts(
+      {*databaseFile_, *catalog_, stop_, &events, [&](std::string_view t) { LogLine(t, events); }});
   Finish(events);
   events.CaptionText(kScanCompletedCaption);
   LogLine(kScanCompletedLine, events);
   events.InformationBox(kScanProcessCompletedText);
   return ScanOutcome::kCompleted;
+}
+
+Result<ViewerOutcome> ScanSession::ShowTreeItem(TreeItemId id, ProgressSink* progress) {
+  if (busy_.load()) return Error{kBusyText};
+  if (!catalog_ || !databaseFile_ || id >= tree_.size()) return ViewerOutcome();
+  busy_.store(true);
+  const RecordOptions recordOptions = MakeRecordOptions();
+  const TreeItem& item = tree_.item(id);
+  if (item.kind == TreeItemKind::kObject && (item.typeCode == "U " || item.typeCode == "S ")) {
+    const TableLayout layout = BuildTableLayout(*catalog_, *databaseFile_, item.text, item.typeCode,
+                                                moduleTexts_.scanList, recordOptions);
+    tree_.BuildTableSubtree(id, layout, catalog_->sql2000Layout);
+  }
+  ViewerSource source;
+  source.db = databaseFile_.get();
+  source.catalog = catalog_.get();
+  source.moduleTexts = &moduleTexts_;
+  source.collations = &collations;
+  source.databaseCollation = collation_;
+  source.recordOptions = recordOptions;
+  source.advancedMode = advancedMode_;
+  source.progress = progress;
+  ViewerOutcome outcome = ShowObject(source, SelectedItemOf(tree_, id));
+  for (const std::string& line : outcome.logLines) log_.Line(line);
+  busy_.store(false);
+  return outcome;
 }
 
 bool ScanSession::BuildTree(ScanEvents& events) {

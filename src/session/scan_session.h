@@ -13,6 +13,7 @@
 #include "base/stop_flag.h"
 #include "catalog/catalog.h"
 #include "session/object_tree.h"
+#include "session/object_viewer.h"
 #include "session/scan_events.h"
 #include "session/scan_log.h"
 #include "session/scan_options.h"
@@ -87,6 +88,11 @@ class ScanSession {
   // The scan worker. Returns where it ended; busy is cleared either way.
   ScanOutcome RunScan(ScanEvents& events);
 
+  // The object viewer for an item of the tree: a table's keys, constraints
+  // and columns are added below it the first time it is opened; then what
+  // the main view shows is decided. Refused with kBusyText while a job runs.
+  Result<ViewerOutcome> ShowTreeItem(TreeItemId item, ProgressSink* progress = nullptr);
+
   // Stop: busy is cleared at once and long loops end at their next poll.
   void RequestStop();
 
@@ -101,6 +107,7 @@ class ScanSession {
   // The label of the object tree's root: the database name, or "RepairDataBase".
   const std::string& rootName() const { return rootName_; }
   const ObjectTree& tree() const { return tree_; }
+  ModuleTexts& moduleTexts() { return moduleTexts_; }
   ObjectTree& tree() { return tree_; }
   bool advancedMode() const { return advancedMode_; }
   // The catalog's layout flag shares its byte with the "Is SQL 2000" option:
@@ -138,6 +145,7 @@ class ScanSession {
   std::unique_ptr<Catalog> catalog_;
   std::string rootName_;
   ObjectTree tree_;
+  ModuleTexts moduleTexts_;
 };
 
 }  // namespace tessaril

@@ -31,7 +31,11 @@ class RecordingEvents : public ScanEvents {
   }
   void StatusText(std::string_view text) override { statuses.emplace_back(text); }
   void Fatal(std::string_view text, std::string_view) override { fatals.emplace_back(text); }
-  void LogLine(std::string_view text) override { logLines.emplace_back(text); }
+  std::function<void(std::string_view)> onLogLine;
+  void LogLine(std::string_view text) override {
+    logLines.emplace_back(text);
+    if (onLogLine) onLogLine(text);
+  }
   void CaptionText(std::string_view) override {}
   void InformationBox(std::string_view text) override { boxes.emplace_back(text); }
   void ProgressVisible(bool visible) override { progressVisible = visible; }
@@ -82,6 +86,8 @@ TEST_F(ScanSessionTest, CorpusFileOpensAndLogsEachStep) {
   expected.emplace_back("Collation Type: SQL_Latin1_General_CP1_CI_AS");
   expected.emplace_back(kCreatingTreeText);
   expected.emplace_back(kTreeDoneText);
+  expected.emplace_back(kRetrievingModulesText);
+  expected.emplace_back(kRetrievingModulesDoneText);
   expected.emplace_back(kScanCompletedLine);
   EXPECT_EQ(events_.logLines, expected);
   EXPECT_EQ(events_.boxes, std::vector<std::string>{kScanProcessCompletedText});
@@ -203,6 +209,62 @@ TEST_F(ScanSessionTest, SnapshotScanSkipsTheMappingPass) {
   EXPECT_EQ(second.RunScan(events), ScanOutcome::kAborted);
   EXPECT_EQ(events.fatals, std::vector<std::string>{kFileCannotOpenText});
   EXPECT_EQ(events.logLines.back(), kScanAbortedText);
+}
+
+// A table opens with its first page and gains its keys and columns; a
+// procedure opens with its definition.
+TEST_F(ScanSessionTest, TreeItemsOpenInTheViewer) {
+  TESSARIL_REQUIRE_CORPUS();
+  const auto file = testing::FindCorpusFile("sql2008_pubs");
+  ASSERT_TRUE(file);
+  ASSERT_EQ(Scan(file->path.string()), ScanOutcome::kCompleted);
+  ObjectTree& tree = session_.tree();
+  const TreeItemId titles = tree.FindObject(TreeFolder::kUserTables, "titles");
+  ASSERT_NE(titles, kNoTreeItem);
+  Result<ViewerOutcome> table = session_.ShowTreeItem(titles);
+  ASSERT_TRUE(table.ok());
+  EXPECT_EQ(table->display, ViewerDisplay::kRecords);
+  EXPECT_EQ(table->firstPage.rows.size(), 18u);
+  EXPECT_EQ(table->caption, "titles[18]");
+  EXPECT_EQ(tree.item(titles).children.size(), 5u);  // four key folders and the columns
+  EXPECT_FALSE(session_.busy());
+
+  const TreeItemId procedure = tree.FindObject(TreeFolder::kStoreProcedure, "byroyalty");
+  ASSERT_NE(procedure, kNoTreeItem);
+  Result<ViewerOutcome> definition = session_.ShowTreeItem(procedure);
+  ASSERT_TRUE(definition.ok());
+  EXPECT_EQ(definition->display, ViewerDisplay::kText);
+  EXPECT_NE(definition->text.find("CREATE PROCEDURE byroyalty"), std::string::npos)
+      << definition->text;
+}
+
+// Stop pressed while the tree is built or the module texts are read: the
+// stage ends early, the scan still ends in order, and the next scan runs in
+// full.
+TEST_F(ScanSessionTest, StopDuringLaterStagesEndsThemEarly) {
+  TESSARIL_REQUIRE_CORPUS();
+  const auto file = testing::FindCorpusFile("sql2000_northwind");
+  ASSERT_TRUE(file);
+  ASSERT_EQ(Scan(file->path.string()), ScanOutcome::kCompleted);
+  const std::size_t fullTree = session_.tree().size();
+  const std::size_t fullModules = session_.moduleTexts().scanList.size();
+  ASSERT_GT(fullModules, 0u);
+  for (const char* stage : {kCreatingTreeText, kRetrievingModulesText}) {
+    events_ = RecordingEvents();
+    events_.onLogLine = [&](std::string_view line) {
+      if (line == stage) session_.RequestStop();
+    };
+    EXPECT_EQ(Scan(file->path.string()), ScanOutcome::kCompleted) << stage;
+    EXPECT_EQ(events_.logLines.back(), kScanCompletedLine);
+    EXPECT_LT(session_.moduleTexts().scanList.size(), fullModules) << stage;
+    if (stage == std::string(kCreatingTreeText)) {
+      EXPECT_EQ(session_.tree().size(), 10u);  // the root and the folders
+    }
+  }
+  events_ = RecordingEvents();
+  EXPECT_EQ(Scan(file->path.string()), ScanOutcome::kCompleted);
+  EXPECT_EQ(session_.tree().size(), fullTree);
+  EXPECT_EQ(session_.moduleTexts().scanList.size(), fullModules);
 }
 
 // The worker runs on its own thread while the user presses Stop.
