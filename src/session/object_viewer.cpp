@@ -76,6 +76,7 @@ class Viewer {
           std::make_unique<TableView>(catalog_, *source_.db, std::move(layout),
                                       TextDecoding(source_.collations, source_.databaseCollation),
                                       source_.recordOptions, source_.advancedMode);
+      out_.table->pager().SetReport(source_.pagerReport);
       out_.firstPage = out_.table->pager().First();
       out_.nextEnabled = out_.table->pager().hasNext();
       out_.display = ViewerDisplay::kRecords;

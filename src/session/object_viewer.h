@@ -60,6 +60,9 @@ struct ViewerSource {
   RecordOptions recordOptions;  // deleted rows, carving and the stop request
   bool advancedMode = false;
   ProgressSink* progress = nullptr;  // progress of a module text walk; null for none
+  // Where the table's pager reports its rows and end messages; null for
+  // nowhere. Kept by the pager for its later pages.
+  PagerReport* pagerReport = nullptr;
 };
 
 // A table shown in the grid: its layout, and the pager that the page

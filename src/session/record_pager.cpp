@@ -135,7 +135,7 @@ void RecordPager::ChooseAndList() {
   if (pageList_.empty()) ListCollected();
 }
 
-GridPage RecordPager::Load(PagePosition start, std::optional<PagePosition>& stop) {
+GridPage RecordPager::Load(PagePosition start, std::optional<PagePosition>& stop, bool logRows) {
   GridPage grid;
   stop.reset();
   for (auto p = static_cast<std::size_t>(start.page); p < pageList_.size(); ++p) {
@@ -154,6 +154,9 @@ GridPage RecordPager::Load(PagePosition start, std::optional<PagePosition>& stop
       // free space; a real row of NULLs and empty strings is shown.
       if (rows[r].carved && AllEmpty(rows[r])) continue;
       grid.rows.push_back(std::move(rows[r]));
+      const std::string inserted = RowInsertedText(static_cast<std::int64_t>(grid.rows.size()));
+      Report().Caption(inserted);
+      if (logRows) Report().LogFile(inserted);
     }
   }
   return grid;
@@ -162,21 +165,39 @@ GridPage RecordPager::Load(PagePosition start, std::optional<PagePosition>& stop
 GridPage RecordPager::First() {
   ChooseAndList();
   positions_.assign(1, PagePosition{});
-  GridPage grid = Load(PagePosition{}, continuation_);
+  GridPage grid = Load(PagePosition{}, continuation_, false);
   pageNumber_ = 1;
   first_ = 0;
   last_ = grid.rowsCounted;
+  ReportEnd(grid);
   return grid;
+}
+
+void RecordPager::ReportEnd(const GridPage& first) {
+  if (first.rowsCounted == 0) return;
+  const std::string message = EndMessage(first);
+  Report().Caption(message);
+  if (strategy_ == PageStrategy::kPageChain || strategy_ == PageStrategy::kChain2000) {
+    Report().LogPane(message);
+  }
+  Report().LogFile(message);
+}
+
+void RecordPager::ReportCaption() {
+  const std::string caption = CaptionText();
+  Report().Caption(caption);
+  Report().LogFile(caption);
 }
 
 GridPage RecordPager::Next() {
   if (!continuation_) return {};
   const PagePosition start = *continuation_;
   positions_.push_back(start);
-  GridPage grid = Load(start, continuation_);
+  GridPage grid = Load(start, continuation_, true);
   ++pageNumber_;
   first_ = last_;
   last_ = first_ + grid.rowsCounted;
+  ReportCaption();
   return grid;
 }
 
@@ -185,11 +206,12 @@ GridPage RecordPager::Previous() {
   const PagePosition shown = positions_.back();
   positions_.pop_back();
   std::optional<PagePosition> ignored;
-  GridPage grid = Load(positions_.back(), ignored);
+  GridPage grid = Load(positions_.back(), ignored, true);
   continuation_ = shown;
   --pageNumber_;
   first_ = pageNumber_ == 1 ? 0 : first_ - static_cast<std::int64_t>(kRowsPerGridPage);
   last_ = first_ + grid.rowsCounted;
+  ReportCaption();
   return grid;
 }
 

@@ -6,6 +6,7 @@
 #include <deque>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "catalog/catalog.h"
@@ -37,12 +38,32 @@ struct GridPage {
   std::int64_t rowsCounted = 0;   // rows taken from the records, the left-out ones included
 };
 
+// Where a walk reports while it shows rows, as the window has it: the
+// caption bar, the log pane and the scan log file. Each call does nothing
+// unless overridden.
+class PagerReport {
+ public:
+  virtual ~PagerReport() = default;
+  virtual void Caption(std::string_view) {}
+  virtual void LogPane(std::string_view) {}
+  // One line of the scan log file (the line end is the file's business).
+  virtual void LogFile(std::string_view) {}
+};
+
 class RecordPager {
  public:
   RecordPager(const Catalog& catalog, RowContext& context, bool advancedMode);
 
+  // Where the walks report from now on; null for nowhere. The report must
+  // outlive the walks it is given to.
+  void SetReport(PagerReport* report) { report_ = report; }
+
   // The first page: chooses the strategy, lists the pages, shows up to 1000 rows.
+  // Each row inserted is told to the caption bar; the end message goes where
+  // the strategy sends it.
   GridPage First();
+  // The pages after and before: each row inserted is told to the caption bar
+  // and the scan log file, and so is the caption text at the end.
   GridPage Next();
   GridPage Previous();
 
@@ -71,7 +92,9 @@ class RecordPager {
   void ListCollected();
   bool InsideItsFile(PageId page) const;
   // Shows up to 1000 rows from start; sets stop to the first record not shown.
-  GridPage Load(PagePosition start, std::optional<PagePosition>& stop);
+  GridPage Load(PagePosition start, std::optional<PagePosition>& stop, bool logRows);
+  void ReportEnd(const GridPage& first);
+  void ReportCaption();
 
   const Catalog& catalog_;
   RowContext& context_;
@@ -83,6 +106,9 @@ class RecordPager {
   int pageNumber_ = 0;
   std::int64_t first_ = 0;
   std::int64_t last_ = 0;
+  PagerReport& Report() { return report_ != nullptr ? *report_ : silent_; }
+  PagerReport silent_;
+  PagerReport* report_ = nullptr;
 };
 
 }  // namespace tessaril

@@ -28,6 +28,13 @@ struct Case {
 
 class PagerOverOrderDetails : public ::testing::TestWithParam<Case> {};
 
+struct RecordingReport : PagerReport {
+  std::vector<std::string> captions, pane, file;
+  void Caption(std::string_view t) override { captions.emplace_back(t); }
+  void LogPane(std::string_view t) override { pane.emplace_back(t); }
+  void LogFile(std::string_view t) override { file.emplace_back(t); }
+};
+
 // Order Details holds 2155 rows in both Northwind files: three grid pages.
 TEST_P(PagerOverOrderDetails, WalksForwardAndBackWithItsLabels) {
   TESSARIL_REQUIRE_CORPUS();
@@ -42,6 +49,8 @@ TEST_P(PagerOverOrderDetails, WalksForwardAndBackWithItsLabels) {
   RowContext context(layout, *db, TextDecoding(nullptr, {}), RecordOptions(),
                      catalog.sql2000Layout);
   RecordPager pager(catalog, context, GetParam().advanced);
+  RecordingReport report;
+  pager.SetReport(&report);
 
   std::set<std::pair<std::string, std::string>> keys;  // (OrderID, ProductID)
   const auto take = [&](const GridPage& page) {
@@ -62,11 +71,26 @@ TEST_P(PagerOverOrderDetails, WalksForwardAndBackWithItsLabels) {
       {"Page1 - [1000](1-1000) Records", "0 rows to 1000", true, false},
   };
   for (std::size_t i = 0; i < steps.size(); ++i) {
+    report = RecordingReport();
     const GridPage page = i == 0 ? pager.First() : i < 3 ? pager.Next() : pager.Previous();
+    ASSERT_EQ(report.captions.size(), page.rows.size() + 1) << "step " << i;
+    EXPECT_EQ(report.captions.front(), " row 1 inserted");
     if (i == 0) {
-      EXPECT_EQ(pager.EndMessage(page),
-                pager.strategy() == PageStrategy::kPageChain ? "1000" : "0 rows to 1000");
+      const std::string end = pager.EndMessage(page);
+      EXPECT_EQ(end, pager.strategy() == PageStrategy::kPageChain ? "1000" : "0 rows to 1000");
+      // The first page's rows go to the caption bar only; its end message
+      // also to the log file, and to the log pane for the chain walks.
+      EXPECT_EQ(report.file, std::vector<std::string>{end});
+      const bool chain = pager.strategy() == PageStrategy::kChain2000 ||
+                         pager.strategy() == PageStrategy::kPageChain;
+      EXPECT_EQ(report.pane, chain ? std::vector<std::string>{end} : std::vector<std::string>{});
+    } else {
+      // Later pages log every row inserted and their caption text.
+      EXPECT_EQ(report.file.size(), page.rows.size() + 1) << "step " << i;
+      EXPECT_EQ(report.file.back(), steps[i].caption);
+      EXPECT_TRUE(report.pane.empty());
     }
+    EXPECT_EQ(report.captions.back(), report.file.back());
     const std::int64_t shown = take(page);
     EXPECT_EQ(pager.PageLabel(shown), steps[i].label) << "step " << i;
     EXPECT_EQ(pager.CaptionText(), steps[i].caption) << "step " << i;

@@ -147,7 +147,17 @@ ScanOutcome ScanSession::RunScan(ScanEvents& events) {
   return ScanOutcome::kCompleted;
 }
 
-Result<ViewerOutcome> ScanSession::ShowTreeItem(TreeItemId id, ProgressSink* progress) {
+void SessionPagerReport::Caption(std::string_view text) {
+  if (events_ != nullptr) events_->CaptionText(text);
+}
+
+void SessionPagerReport::LogPane(std::string_view text) {
+  if (events_ != nullptr) events_->LogLine(text);
+}
+
+void SessionPagerReport::LogFile(std::string_view text) { log_.Line(text); }
+
+Result<ViewerOutcome> ScanSession::ShowTreeItem(TreeItemId id, ScanEvents& events) {
   if (busy_.load()) return Error{kBusyText};
   if (!catalog_ || !databaseFile_ || id >= tree_.size()) return ViewerOutcome();
   busy_.store(true);
@@ -166,9 +176,11 @@ Result<ViewerOutcome> ScanSession::ShowTreeItem(TreeItemId id, ProgressSink* pro
   source.databaseCollation = collation_;
   source.recordOptions = recordOptions;
   source.advancedMode = advancedMode_;
-  source.progress = progress;
+  source.progress = &events;
+  pagerReport_.SetEvents(&events);
+  source.pagerReport = &pagerReport_;
   ViewerOutcome outcome = ShowObject(source, SelectedItemOf(tree_, id));
-  for (const std::string& line : outcome.logLines) log_.Line(line);
+  for (const std::string& line : outcome.logLines) LogLine(line, events);
   busy_.store(false);
   return outcome;
 }

@@ -58,6 +58,21 @@ enum class ScanOutcome {
   kCompleted,   // the tree is built and the module texts are read
 };
 
+// A table pager's reports, as the window takes them: the caption bar and the
+// log pane through the events, the scan log file directly.
+class SessionPagerReport : public PagerReport {
+ public:
+  explicit SessionPagerReport(ScanLog& log) : log_(log) {}
+  void SetEvents(ScanEvents* events) { events_ = events; }
+  void Caption(std::string_view text) override;
+  void LogPane(std::string_view text) override;
+  void LogFile(std::string_view text) override;
+
+ private:
+  ScanLog& log_;
+  ScanEvents* events_ = nullptr;
+};
+
 class ScanSession {
  public:
   ScanOptions options;
@@ -91,7 +106,10 @@ class ScanSession {
   // The object viewer for an item of the tree: a table's keys, constraints
   // and columns are added below it the first time it is opened; then what
   // the main view shows is decided. Refused with kBusyText while a job runs.
-  Result<ViewerOutcome> ShowTreeItem(TreeItemId item, ProgressSink* progress = nullptr);
+  // The table's pager reports its rows through events (caption, log pane)
+  // and the scan log file, now and on its later pages: events must outlive
+  // the outcome's table.
+  Result<ViewerOutcome> ShowTreeItem(TreeItemId item, ScanEvents& events);
 
   // Stop: busy is cleared at once and long loops end at their next poll.
   void RequestStop();
@@ -146,6 +164,7 @@ class ScanSession {
   std::string rootName_;
   ObjectTree tree_;
   ModuleTexts moduleTexts_;
+  SessionPagerReport pagerReport_{log_};
 };
 
 }  // namespace tessaril

@@ -211,6 +211,18 @@ TEST_F(ScanSessionTest, SnapshotScanSkipsTheMappingPass) {
   EXPECT_EQ(events.logLines.back(), kScanAbortedText);
 }
 
+// Every corpus file scans to the end, with a tree under its database name.
+TEST_F(ScanSessionTest, EveryCorpusFileScansToCompletion) {
+  TESSARIL_REQUIRE_CORPUS();
+  for (const testing::CorpusFile& file : testing::CorpusFiles()) {
+    events_ = RecordingEvents();
+    EXPECT_EQ(Scan(file.path.string()), ScanOutcome::kCompleted) << file.dir;
+    EXPECT_EQ(events_.logLines.back(), kScanCompletedLine) << file.dir;
+    EXPECT_TRUE(events_.fatals.empty()) << file.dir;
+    EXPECT_GT(session_.tree().size(), 10u) << file.dir;
+  }
+}
+
 // A table opens with its first page and gains its keys and columns; a
 // procedure opens with its definition.
 TEST_F(ScanSessionTest, TreeItemsOpenInTheViewer) {
@@ -221,17 +233,22 @@ TEST_F(ScanSessionTest, TreeItemsOpenInTheViewer) {
   ObjectTree& tree = session_.tree();
   const TreeItemId titles = tree.FindObject(TreeFolder::kUserTables, "titles");
   ASSERT_NE(titles, kNoTreeItem);
-  Result<ViewerOutcome> table = session_.ShowTreeItem(titles);
+  Result<ViewerOutcome> table = session_.ShowTreeItem(titles, events_);
   ASSERT_TRUE(table.ok());
   EXPECT_EQ(table->display, ViewerDisplay::kRecords);
   EXPECT_EQ(table->firstPage.rows.size(), 18u);
   EXPECT_EQ(table->caption, "titles[18]");
   EXPECT_EQ(tree.item(titles).children.size(), 5u);  // four key folders and the columns
+  const std::vector<std::uint8_t> log = testing::ReadWholeFile(session_.scanLog().path());
+  const std::string logText = Utf16LeToUtf8(ByteView(log.data(), log.size()));
+  const std::string end = table->table->pager().EndMessage(table->firstPage);
+  EXPECT_NE(logText.find("\r\n" + end + "\r\n"), std::string::npos) << end;
+  EXPECT_NE(logText.find("\r\ntitles[18]\r\n"), std::string::npos);
   EXPECT_FALSE(session_.busy());
 
   const TreeItemId procedure = tree.FindObject(TreeFolder::kStoreProcedure, "byroyalty");
   ASSERT_NE(procedure, kNoTreeItem);
-  Result<ViewerOutcome> definition = session_.ShowTreeItem(procedure);
+  Result<ViewerOutcome> definition = session_.ShowTreeItem(procedure, events_);
   ASSERT_TRUE(definition.ok());
   EXPECT_EQ(definition->display, ViewerDisplay::kText);
   EXPECT_NE(definition->text.find("CREATE PROCEDURE byroyalty"), std::string::npos)
