@@ -20,10 +20,7 @@ namespace {
 using testing::ScriptColumn;
 using testing::ScriptTable;
 
-struct ScriptedFile {
-  const char* dir;
-  const char* script;  // relative to the corpus folder
-};
+using testing::ScriptedFile;
 
 class CatalogGroundTruth : public ::testing::TestWithParam<ScriptedFile> {};
 
@@ -134,13 +131,9 @@ TEST_P(CatalogGroundTruth, EveryScriptedTableComesBackAsDeclared) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    ScriptedFiles, CatalogGroundTruth,
-    ::testing::Values(ScriptedFile{"sql2000_northwind", "_groundtruth/instnwnd.sql"},
-                      ScriptedFile{"sql2008r2_northwind", "_groundtruth/instnwnd.sql"},
-                      ScriptedFile{"sql2008_pubs", "sql2008_pubs/instpubs.sql"},
-                      ScriptedFile{"sql2014_pubs", "sql2014_pubs/Pubs.sql"}),
-    [](const auto& param) { return std::string(param.param.dir); });
+INSTANTIATE_TEST_SUITE_P(ScriptedFiles, CatalogGroundTruth,
+                         ::testing::ValuesIn(testing::kScriptedFiles),
+                         [](const auto& param) { return std::string(param.param.dir); });
 
 }  // namespace
 }  // namespace tessaril

@@ -125,4 +125,31 @@ void DecodeCompressedLayout(CPrimaryRecord& r, ByteView rec, const RecordOptions
   r.bytes_.assign(kept.data(), kept.data() + kept.size());
 }
 
+std::vector<StoredColumn> SplitCompressedRecord(const CPrimaryRecord& r) {
+  std::vector<StoredColumn> columns;
+  const ByteView shortData = r.fixedData();
+  std::size_t shortPos = 0;
+  std::size_t longIndex = 0;
+  for (std::uint8_t code : r.cdCodes) {
+    StoredColumn c;
+    c.code = code;
+    if (code == kCdLong) {
+      if (longIndex < r.values.size()) {
+        c.value = &r.values[longIndex];
+        c.bytes = r.ValueBytes(*c.value);
+        c.missing = !c.value->hasData && !c.value->complex;
+      } else {
+        c.missing = true;
+      }
+      ++longIndex;
+    } else if (const auto size = static_cast<std::size_t>(CdShortSize(code)); size > 0) {
+      c.missing = !shortData.Contains(shortPos, size);
+      if (!c.missing) c.bytes = shortData.Sub(shortPos, size);
+      shortPos += size;
+    }
+    columns.push_back(c);
+  }
+  return columns;
+}
+
 }  // namespace tessaril

@@ -37,4 +37,17 @@ void ApplyCompressedStatus(CRecord& r, std::uint8_t status);
 // bytes), codes, short data into the fixed data, long data into values.
 void DecodeCompressedLayout(CPrimaryRecord& r, ByteView rec, const RecordOptions& options);
 
+// The bytes a compressed record keeps for one column, before the page's
+// anchor and dictionary are applied.
+struct StoredColumn {
+  std::uint8_t code = 0;
+  ByteView bytes;                      // short value, long value or symbol byte
+  const RecordValue* value = nullptr;  // a long value: its entry in the record
+  bool missing = false;                // the code promises bytes the record lacks
+};
+
+// Splits a compressed record into one entry per column code: short values
+// in code order from the short data, long values in order from the long data.
+std::vector<StoredColumn> SplitCompressedRecord(const CPrimaryRecord& r);
+
 }  // namespace tessaril

@@ -17,27 +17,15 @@ constexpr std::uint8_t kHasDictionaryBit = 0x04;
 // data, long values in order from the long data region.
 std::vector<AnchorValue> BuildAnchorValues(const CPrimaryRecord& anchor) {
   std::vector<AnchorValue> values;
-  const ByteView shortData = anchor.fixedData();
-  std::size_t shortPos = 0;
-  std::size_t longIndex = 0;
-  for (std::uint8_t code : anchor.cdCodes) {
+  for (const StoredColumn& column : SplitCompressedRecord(anchor)) {
     AnchorValue v;
-    v.code = code;
-    if (code == kCdNull) {
+    v.code = column.code;
+    if (column.code == kCdNull) {
       v.length = -2;
-    } else if (code == kCdEmpty) {
+    } else if (column.code == kCdEmpty) {
       v.length = -1;
-    } else if (code == kCdLong) {
-      if (longIndex < anchor.values.size()) {
-        const ByteView bytes = anchor.ValueBytes(anchor.values[longIndex++]);
-        v.bytes.assign(bytes.data(), bytes.data() + bytes.size());
-      }
-      v.length = static_cast<std::int32_t>(v.bytes.size());
     } else {
-      const auto size = static_cast<std::size_t>(CdShortSize(code));
-      const ByteView bytes = shortData.Sub(shortPos, size);
-      shortPos += size;
-      v.bytes.assign(bytes.data(), bytes.data() + bytes.size());
+      v.bytes.assign(column.bytes.data(), column.bytes.data() + column.bytes.size());
       v.length = static_cast<std::int32_t>(v.bytes.size());
     }
     values.push_back(std::move(v));

@@ -27,6 +27,20 @@ struct CorpusFile {
 };
 
 std::vector<CorpusFile> CorpusFiles();
+
+// A corpus file with the script that made its database: its folder, and the
+// script's path relative to the corpus folder.
+struct ScriptedFile {
+  const char* dir;
+  const char* script;
+};
+// The four corpus files whose scripts hold every row.
+inline constexpr ScriptedFile kScriptedFiles[] = {
+    {"sql2000_northwind", "_groundtruth/instnwnd.sql"},
+    {"sql2008r2_northwind", "_groundtruth/instnwnd.sql"},
+    {"sql2008_pubs", "sql2008_pubs/instpubs.sql"},
+    {"sql2014_pubs", "sql2014_pubs/Pubs.sql"},
+};
 std::optional<CorpusFile> FindCorpusFile(const std::string& dir);
 
 // A folder under the system's temporary folder, removed with everything in it

@@ -8,24 +8,12 @@
 
 #include "base/byte_view.h"
 #include "catalog/table_layout.h"
+#include "records/compressed_layout.h"
 #include "records/compression_info.h"
 #include "records/record.h"
 #include "values/value_decoder.h"
 
 namespace tessaril {
-
-// The bytes a compressed record keeps for one column, before the page's
-// anchor and dictionary are applied.
-struct StoredColumn {
-  std::uint8_t code = 0;
-  ByteView bytes;                      // short value, long value or symbol byte
-  const RecordValue* value = nullptr;  // a long value: its entry in the record
-  bool missing = false;                // the code promises bytes the record lacks
-};
-
-// Splits a compressed record into one entry per column code: short values
-// in code order from the short data, long values in order from the long data.
-std::vector<StoredColumn> SplitCompressedRecord(const CPrimaryRecord& r);
 
 // A column's bytes with the page's compression undone: a dictionary symbol
 // replaced by its entry, then the anchor prefix put back in front. False when

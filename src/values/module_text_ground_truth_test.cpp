@@ -14,10 +14,7 @@
 namespace tessaril {
 namespace {
 
-struct ScriptedFile {
-  const char* dir;
-  const char* script;  // relative to the corpus folder
-};
+using testing::ScriptedFile;
 
 class ModuleTextGroundTruth : public ::testing::TestWithParam<ScriptedFile> {};
 
@@ -92,13 +89,9 @@ TEST_P(ModuleTextGroundTruth, ConstraintsGiveTheirExpressions) {
   EXPECT_GT(constraints, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    ScriptedFiles, ModuleTextGroundTruth,
-    ::testing::Values(ScriptedFile{"sql2000_northwind", "_groundtruth/instnwnd.sql"},
-                      ScriptedFile{"sql2008r2_northwind", "_groundtruth/instnwnd.sql"},
-                      ScriptedFile{"sql2008_pubs", "sql2008_pubs/instpubs.sql"},
-                      ScriptedFile{"sql2014_pubs", "sql2014_pubs/Pubs.sql"}),
-    [](const auto& param) { return std::string(param.param.dir); });
+INSTANTIATE_TEST_SUITE_P(ScriptedFiles, ModuleTextGroundTruth,
+                         ::testing::ValuesIn(testing::kScriptedFiles),
+                         [](const auto& param) { return std::string(param.param.dir); });
 
 }  // namespace
 }  // namespace tessaril
