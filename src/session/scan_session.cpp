@@ -179,8 +179,15 @@ Result<ViewerOutcome> ScanSession::ShowTreeItem(TreeItemId id, ScanEvents& event
   source.progress = &events;
   pagerReport_.SetEvents(&events);
   source.pagerReport = &pagerReport_;
-  ViewerOutcome outcome = ShowObject(source, SelectedItemOf(tree_, id));
-  for (const std::string& line : outcome.logLines) LogLine(line, events);
+  // The start line is logged before the table's pager reports its end
+  // message, the viewer's other lines after it.
+  const SelectedItem selected = SelectedItemOf(tree_, id);
+  const bool shown = selected.kind != SelectedKind::kRoot && !selected.name.empty();
+  if (shown) LogLine(kViewerStartPrefix + selected.name + kViewerStartSuffix, events);
+  ViewerOutcome outcome = ShowObject(source, selected);
+  for (std::size_t i = shown ? 1 : 0; i < outcome.logLines.size(); ++i) {
+    LogLine(outcome.logLines[i], events);
+  }
   busy_.store(false);
   return outcome;
 }

@@ -242,8 +242,9 @@ TEST_F(ScanSessionTest, TreeItemsOpenInTheViewer) {
   const std::vector<std::uint8_t> log = testing::ReadWholeFile(session_.scanLog().path());
   const std::string logText = Utf16LeToUtf8(ByteView(log.data(), log.size()));
   const std::string end = table->table->pager().EndMessage(table->firstPage);
-  EXPECT_NE(logText.find("\r\n" + end + "\r\n"), std::string::npos) << end;
-  EXPECT_NE(logText.find("\r\ntitles[18]\r\n"), std::string::npos);
+  const std::string viewerLines = "\r\nPlease wait while titles folder is scanning.\r\n" + end +
+                                  "\r\ntitles[18]\r\n" + kViewerDoneText + "\r\n";
+  EXPECT_NE(logText.find(viewerLines), std::string::npos) << logText;
   EXPECT_FALSE(session_.busy());
 
   const TreeItemId procedure = tree.FindObject(TreeFolder::kStoreProcedure, "byroyalty");
