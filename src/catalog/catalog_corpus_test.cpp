@@ -9,6 +9,7 @@
 #include "catalog/opened_catalog.h"
 #include "catalog/table_layout.h"
 #include "catalog/table_pages.h"
+#include "storage/snapshot_file.h"
 #include "testing/corpus.h"
 
 namespace tessaril {
@@ -166,6 +167,53 @@ TEST_F(DamagedCatalog, LostRowsetsAndUnitsFallBackOnTheInventory) {
   ASSERT_FALSE(t.pages.empty());
   for (const PageId& page : t.pages) {
     EXPECT_EQ(noUnits.db->ReadPageHeader(page)->allocationUnitId(), t.rowset.rowsetId);
+  }
+}
+
+}  // namespace
+}  // namespace tessaril
+
+namespace tessaril {
+namespace {
+
+// A snapshot of an older writer carries no index ids in its page types: its
+// pages are filed under their object id alone, and tables still find them.
+TEST(CatalogCorpus, TablesFindTheirPagesInAnOlderSnapshot) {
+  TESSARIL_REQUIRE_CORPUS();
+  const auto file = testing::FindCorpusFile("sql2014_pubs");
+  ASSERT_TRUE(file);
+  const Opened mapped = OpenPath(file->path.string());
+  ASSERT_TRUE(mapped.db);
+  PageInventory older;
+  const auto strip = [](const PageList& list) {
+    PageList out;
+    for (PageEntry e : list) out.push_back({e.fileId, e.pageNumber, e.pageType & 0xFFu});
+    return out;
+  };
+  for (const auto& [id, list] : mapped.db->inventory().systemPages)
+    older.systemPages[id] = strip(list);
+  for (const auto& [unit, list] : mapped.db->inventory().dataPages) {
+    PageList& out = older.dataPages[AllocationUnitId(UnitObjectId(unit), 0)];
+    const PageList stripped = strip(list);
+    out.insert(out.end(), stripped.begin(), stripped.end());
+  }
+  testing::TempDir dir;
+  const std::string snapshot = (dir.path() / "older.MDBVTR").string();
+  ASSERT_TRUE(WriteSnapshot(snapshot, {file->path.string()}, older));
+
+  NullProgress progress;
+  StopFlag stop;
+  auto loaded =
+      DatabaseFile::OpenFromSnapshot(file->path.string(), false, snapshot, progress, stop);
+  ASSERT_TRUE(loaded.ok());
+  EXPECT_TRUE((*loaded)->inventory().keyedByObjectOnly);
+  const Catalog catalog = BuildCatalog(**loaded, RecordOptions(), progress);
+  for (const char* table : {"authors", "titles", "sales"}) {
+    const TableLayout expected =
+        BuildTableLayout(mapped.catalog, *mapped.db, table, "U ", {}, RecordOptions());
+    const TableLayout found = BuildTableLayout(catalog, **loaded, table, "U ", {}, RecordOptions());
+    ASSERT_FALSE(expected.pages.empty()) << table;
+    EXPECT_EQ(found.pages, expected.pages) << table;
   }
 }
 

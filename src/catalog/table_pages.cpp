@@ -30,8 +30,9 @@ AllocationUnitRow MadeUpUnit(std::uint64_t rowsetId) {
   return u;
 }
 
-const PageList* PagesOfUnit(const std::map<std::uint64_t, PageList>& map, std::uint64_t unitId) {
-  const auto it = map.find(unitId);
+const PageList* PagesOfUnit(const PageInventory& inventory,
+                            const std::map<std::uint64_t, PageList>& map, std::uint64_t unitId) {
+  const auto it = map.find(inventory.KeyOfUnit(unitId));
   return it == map.end() || it->second.empty() ? nullptr : &it->second;
 }
 
@@ -91,11 +92,11 @@ AllocationUnitRow InRowUnit(const Catalog& catalog, const DatabaseFile& db, cons
     }
   }
   AllocationUnitRow made = MadeUpUnit(rowset.rowsetId);
-  if (PagesOfUnit(db.inventory().dataPages, made.unitId) != nullptr) {
+  if (PagesOfUnit(db.inventory(), db.inventory().dataPages, made.unitId) != nullptr) {
     layout.rowsetFromIndexTable = true;
     made.firstPage = FirstPageOfUnit(db, made);
   }
-  if (const PageList* iam = PagesOfUnit(db.inventory().iamPages, made.unitId)) {
+  if (const PageList* iam = PagesOfUnit(db.inventory(), db.inventory().iamPages, made.unitId)) {
     layout.rowsetFromIndexTable = true;
     made.firstIamPage = iam->back().id();
   }
@@ -130,7 +131,7 @@ void AddPage(TableLayout& layout, const PageEntry& e) {
 }  // namespace
 
 PageId FirstPageOfUnit(const DatabaseFile& db, const AllocationUnitRow& unit) {
-  const PageList* pages = PagesOfUnit(db.inventory().dataPages, unit.unitId);
+  const PageList* pages = PagesOfUnit(db.inventory(), db.inventory().dataPages, unit.unitId);
   if (unit.firstPage != PageId{}) {
     if (const auto h = db.ReadPageHeader(unit.firstPage)) {
       if (h->pageType == kDataPageType && h->level == 0 && h->allocationUnitId() == unit.unitId) {
@@ -157,7 +158,7 @@ void SelectTablePages(const Catalog& catalog, const DatabaseFile& db, TableLayou
     layout.allocationUnit = InRowUnit(catalog, db, layout.rowset, layout);
     SelectUnits(catalog, layout);
     for (const AllocationUnitRow& u : layout.allocationUnits) {
-      if (const PageList* pages = PagesOfUnit(db.inventory().dataPages, u.unitId)) {
+      if (const PageList* pages = PagesOfUnit(db.inventory(), db.inventory().dataPages, u.unitId)) {
         for (const PageEntry& e : *pages) AddPage(layout, e);
       }
     }

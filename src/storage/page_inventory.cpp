@@ -87,6 +87,7 @@ void PageInventory::ShrinkToFit() {
 }
 
 void PageInventory::Clear() {
+  keyedByObjectOnly = false;
   systemPages.clear();
   dataPages.clear();
   iamPages.clear();

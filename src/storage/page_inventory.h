@@ -48,6 +48,15 @@ class PageInventory {
   std::map<std::uint64_t, PageList> dataPages;
   // IAM pages (type 10) with a header object id above 0, by allocation unit id.
   std::map<std::uint64_t, PageList> iamPages;
+  // True when the entries carry no header index id (an inventory from a
+  // snapshot of an older writer): pages are then filed under their header
+  // object id with index id 0, and a unit finds its pages by object id alone.
+  bool keyedByObjectOnly = false;
+
+  // The key a unit's pages are filed under in dataPages and iamPages.
+  std::uint64_t KeyOfUnit(std::uint64_t unitId) const {
+    return keyedByObjectOnly ? AllocationUnitId(UnitObjectId(unitId), 0) : unitId;
+  }
 
   // The rules of one kind of file: which object ids are base system tables
   // there, and whether its IAM pages are filed.

@@ -153,6 +153,19 @@ void ReadBlock(SnapshotStream& in, FileEntry file) {
   }
 }
 
+// True when no entry carries an index id: every page type fits its low byte.
+bool NoIndexIds(const PageInventory& inventory) {
+  const auto bare = [](const auto& map) {
+    for (const auto& [key, list] : map) {
+      for (const PageEntry& e : list) {
+        if (e.indexId() != 0) return false;
+      }
+    }
+    return true;
+  };
+  return bare(inventory.systemPages) && bare(inventory.dataPages) && bare(inventory.iamPages);
+}
+
 }  // namespace
 
 bool WriteSnapshot(const std::string& path, const SnapshotSettings& settings,
@@ -204,6 +217,7 @@ bool ReadSnapshotMaps(const std::string& path, PageInventory& inventory) {
   ReadBlock(in, [&](std::int32_t objectId, const PageEntry& e) {
     inventory.iamPages[unitOf(objectId, e)].push_back(e);
   });
+  inventory.keyedByObjectOnly = !inventory.dataPages.empty() && NoIndexIds(inventory);
   inventory.ShrinkToFit();
   return true;
 }
