@@ -1,7 +1,8 @@
 // Fuzz target for a whole scan up to the catalog: the input is the data file.
 // It is opened, its catalog rebuilt with deleted rows shown and free space
-// carved, the first objects laid out, as the object tree does, and the first
-// page of each table rendered into rows.
+// carved, its module texts read and the first definition joined, the first
+// objects laid out, as the object tree does, and the first page of each
+// table rendered into rows.
 
 #include <cstddef>
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include "catalog/catalog_builder.h"
 #include "catalog/table_layout.h"
 #include "fuzz/memory_file.h"
+#include "values/module_text.h"
 #include "values/row_renderer.h"
 
 namespace {
@@ -30,6 +32,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   options.showDeletedRecords = true;
   options.showAdvancedDeletedRecords = true;
   const Catalog catalog = BuildCatalog(*opened.value(), options, progress);
+  const ModuleTextSource modules{*opened.value(), catalog, stop, nullptr, {}};
+  ModuleTexts texts = RetrieveModuleTexts(modules);
+  if (!texts.scanList.empty()) {
+    (void)BuildModuleText(texts, modules, texts.scanList.front().objectId);
+  }
   for (std::size_t i = 0; i < catalog.objects.size() && i < kObjectsLaidOut; ++i) {
     const CatalogObject& object = catalog.objects[i];
     const TableLayout layout =
