@@ -17,9 +17,11 @@ RecordOptions RowRecordOptions(const Arguments& args) {
   return options;
 }
 
-std::unique_ptr<OpenedTable> OpenTable(const std::string& path, const std::string& name,
-                                       const RecordOptions& options, TerminalEvents& progress,
-                                       int& status) {
+std::unique_ptr<OpenedTable> OpenTable(const Arguments& args, int& status) {
+  const std::string& path = args.positional.at(0);
+  const std::string& name = args.positional.at(1);
+  const RecordOptions options = RowRecordOptions(args);
+  TerminalEvents progress(false);
   StopFlag stop;
   auto db = DatabaseFile::Open(path, false, progress, stop);
   if (!db) {

@@ -28,11 +28,10 @@ struct OpenedTable {
 // The record options of --deleted and --carve.
 RecordOptions RowRecordOptions(const Arguments& args);
 
-// Opens the file and lays out the table of that name (a user table, else a
-// system table). Failures are reported on stderr; the result is then null
-// and status holds the exit status.
-std::unique_ptr<OpenedTable> OpenTable(const std::string& path, const std::string& name,
-                                       const RecordOptions& options, TerminalEvents& progress,
-                                       int& status);
+// Opens the file named by the first positional argument and lays out the
+// table the second names (a user table, else a system table), with the
+// record options of --deleted and --carve. Failures are reported on stderr;
+// the result is then null and status holds the exit status.
+std::unique_ptr<OpenedTable> OpenTable(const Arguments& args, int& status);
 
 }  // namespace tessaril::cli

@@ -41,10 +41,8 @@ int RowsCommand(const std::vector<std::string>& words) {
                        : "--page takes a number from 1");
     return kExitUsage;
   }
-  TerminalEvents progress(false);
   int status = kExitOk;
-  const std::unique_ptr<OpenedTable> table =
-      OpenTable(args.positional[0], args.positional[1], RowRecordOptions(args), progress, status);
+  const std::unique_ptr<OpenedTable> table = OpenTable(args, status);
   if (!table) return status;
   RowContext context = table->MakeContext();
 

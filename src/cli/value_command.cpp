@@ -81,10 +81,8 @@ int ValueCommand(const std::vector<std::string>& words) {
     std::cerr << kValueUsage;
     return kExitUsage;
   }
-  TerminalEvents progress(false);
   int status = kExitOk;
-  const std::unique_ptr<OpenedTable> table =
-      OpenTable(args.positional[0], args.positional[1], RowRecordOptions(args), progress, status);
+  const std::unique_ptr<OpenedTable> table = OpenTable(args, status);
   if (!table) return status;
   const std::optional<std::size_t> column = FindColumn(table->layout.columns, *columnName);
   if (!column) {
