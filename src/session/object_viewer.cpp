@@ -71,6 +71,7 @@ class Viewer {
     for (const std::string& type : types) {
       TableLayout layout = BuildTableLayout(catalog_, *source_.db, item.name, type,
                                             ModuleTextList(), source_.recordOptions);
+      if (source_.tableLaidOut) source_.tableLaidOut(layout);
       if (!layout.layoutReady || layout.columns.empty()) continue;
       out_.table =
           std::make_unique<TableView>(catalog_, *source_.db, std::move(layout),

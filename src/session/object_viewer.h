@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -63,6 +64,9 @@ struct ViewerSource {
   // Where the table's pager reports its rows and end messages; null for
   // nowhere. Kept by the pager for its later pages.
   PagerReport* pagerReport = nullptr;
+  // Told of every layout the viewer builds for a table, before its rows are
+  // read (the tree adds the table's keys and columns); empty for nobody.
+  std::function<void(const TableLayout&)> tableLaidOut;
 };
 
 // A table shown in the grid: its layout, and the pager that the page

@@ -161,24 +161,22 @@ Result<ViewerOutcome> ScanSession::ShowTreeItem(TreeItemId id, ScanEvents& event
   if (busy_.load()) return Error{kBusyText};
   if (!catalog_ || !databaseFile_ || id >= tree_.size()) return ViewerOutcome();
   busy_.store(true);
-  const RecordOptions recordOptions = MakeRecordOptions();
-  const TreeItem& item = tree_.item(id);
-  if (item.kind == TreeItemKind::kObject && (item.typeCode == "U " || item.typeCode == "S ")) {
-    const TableLayout layout = BuildTableLayout(*catalog_, *databaseFile_, item.text, item.typeCode,
-                                                moduleTexts_.scanList, recordOptions);
-    tree_.BuildTableSubtree(id, layout, catalog_->sql2000Layout);
-  }
   ViewerSource source;
   source.db = databaseFile_.get();
   source.catalog = catalog_.get();
   source.moduleTexts = &moduleTexts_;
   source.collations = &collations;
   source.databaseCollation = collation_;
-  source.recordOptions = recordOptions;
+  source.recordOptions = MakeRecordOptions();
   source.advancedMode = advancedMode_;
   source.progress = &events;
   pagerReport_.SetEvents(&events);
   source.pagerReport = &pagerReport_;
+  // A table's keys, constraints and columns join the tree the first time it
+  // is opened, from the layout the viewer builds for it.
+  source.tableLaidOut = [this, id](const TableLayout& layout) {
+    tree_.BuildTableSubtree(id, layout, catalog_->sql2000Layout);
+  };
   // The start line is logged before the table's pager reports its end
   // message, the viewer's other lines after it.
   const SelectedItem selected = SelectedItemOf(tree_, id);
