@@ -91,17 +91,15 @@ SnapshotSettings ReadSettings(SnapshotStream& in) {
   return s;
 }
 
-// A map block's entries by object id; the object id of a unit is the one its
-// pages carry in their headers.
-using Block = std::map<std::int32_t, PageList>;
+// A map block's lists by object id, in the order the map holds them; the
+// object id of a unit is the one its pages carry in their headers. The
+// entries themselves are not copied.
+using Block = std::map<std::int32_t, std::vector<const PageList*>>;
 
 template <typename Map, typename ObjectIdOf>
 Block BlockOf(const Map& map, ObjectIdOf objectIdOf) {
   Block block;
-  for (const auto& [key, list] : map) {
-    PageList& out = block[objectIdOf(key)];
-    out.insert(out.end(), list.begin(), list.end());
-  }
+  for (const auto& [key, list] : map) block[objectIdOf(key)].push_back(&list);
   return block;
 }
 
@@ -120,13 +118,17 @@ class SnapshotWriter {
   }
   void WriteBlock(const Block& block) {
     Unsigned(block.size(), 8);
-    for (const auto& [objectId, entries] : block) {
+    for (const auto& [objectId, lists] : block) {
+      std::size_t count = 0;
+      for (const PageList* list : lists) count += list->size();
       Unsigned(static_cast<std::uint32_t>(objectId), 4);
-      Unsigned(entries.size(), 4);
-      for (const PageEntry& e : entries) {
-        Unsigned(e.fileId, 2);
-        Unsigned(e.pageNumber, 4);
-        Unsigned(e.pageType, 4);
+      Unsigned(count, 4);
+      for (const PageList* list : lists) {
+        for (const PageEntry& e : *list) {
+          Unsigned(e.fileId, 2);
+          Unsigned(e.pageNumber, 4);
+          Unsigned(e.pageType, 4);
+        }
       }
     }
   }
