@@ -87,8 +87,8 @@ std::string ComplexValueText(const CRecord& record, ByteView value, const Column
     std::string placeholder = Placeholder(kind, column.typeCode);
     if (!placeholder.empty()) return placeholder;
   }
-  LobReader reader(context.db, context.options);
-  const std::optional<LobBytes> read = ReadLargeValue(value, column.typeCode, reader);
+  const std::optional<LobBytes> read =
+      ReadLargeValue(value, column.typeCode, context.lobReader);
   if (!read) return {};
   CaptureValue(context, record, column, ByteView(read->bytes.data(), read->bytes.size()));
   return LargeValueText(*read, column, context.text);

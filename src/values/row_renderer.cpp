@@ -204,7 +204,8 @@ RowContext::RowContext(const TableLayout& tableLayout, const DatabaseFile& file,
       options(recordOptions),
       sql2000Layout(sql2000),
       pfs(file),
-      placedByRowsetColumns(!sql2000 && !tableLayout.rowsetColumns.empty()) {}
+      placedByRowsetColumns(!sql2000 && !tableLayout.rowsetColumns.empty()),
+      lobReader(file, options) {}
 
 std::vector<RenderedRow> RenderRows(const PrimaryRecordPage& page, RowContext& context) {
   std::vector<RenderedRow> rows;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "catalog/table_layout.h"
+#include "records/lob.h"
 #include "records/record_page.h"
 #include "storage/pfs.h"
 #include "values/value_decoder.h"
@@ -45,6 +46,9 @@ struct RowContext {
   bool gridLoading = false;
   // When set, keeps the stored bytes of one value as it is rendered.
   ValueCapture* capture = nullptr;
+  // Reads the values stored outside the records; it keeps the text page read
+  // last, which the next rows of a data page usually point into too.
+  LobReader lobReader;
 };
 
 // Reads a data page and renders every record a row is shown for. Pages that
