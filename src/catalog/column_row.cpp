@@ -8,8 +8,9 @@ namespace tessaril {
 std::int32_t InternalTypeCode(std::uint8_t systemType) {
   switch (systemType) {
     case 34:
+      return kImageCode;
     case 35:
-      return 26;  // image, text
+      return kTextCode;
     case 36:
       return 15;  // uniqueidentifier
     case 40:

@@ -32,8 +32,45 @@ struct ColumnRow {
   std::uint8_t typeStatus = 0;  // bit 0: NOT NULL
 };
 
-// The internal code of a SQL Server system type (xtype); 3 for types not
-// listed (char among them).
+// The internal type codes values are decoded by.
+enum TypeCode : std::int32_t {
+  kBigintCode = 0,
+  kBinaryCode = 1,
+  kBitCode = 2,
+  kCharCode = 3,
+  kDateTimeCode = 4,
+  kDateCode = 5,
+  kTimeCode = 6,
+  kDateTime2Code = 7,
+  kDateTimeOffsetCode = 8,
+  kIntCode = 9,
+  kNcharCode = 10,
+  kNvarcharCode = 11,
+  kSmallintCode = 13,
+  kTinyintCode = 14,
+  kUniqueIdentifierCode = 15,
+  kVarbinaryCode = 16,
+  kVarcharCode = 17,
+  kNtextCode = 19,
+  kSqlVariantCode = 20,
+  kMoneyCode = 21,
+  kFloatCode = 22,
+  kNumericCode = 23,
+  kDecimalCode = 24,
+  kImageCode = 25,
+  kTextCode = 26,
+  kSmallDateTimeCode = 27,
+  kRealCode = 28,
+  kSmallMoneyCode = 29,
+  kTimestampCode = 30,
+  kHierarchyIdCode = 31,
+  kGeometryCode = 32,
+  kClrCode = 33,
+  kXmlCode = 34,
+};
+
+// The internal code of a SQL Server system type (xtype); kCharCode for types
+// not listed (char among them).
 std::int32_t InternalTypeCode(std::uint8_t systemType);
 
 // "identity(seed,increment)" from the second variable column of a column

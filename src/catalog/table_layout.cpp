@@ -10,9 +10,6 @@ namespace tessaril {
 namespace {
 
 constexpr std::int32_t kIdMask = static_cast<std::int32_t>(0xFCFFFFFF);
-constexpr std::uint8_t kImageType = 34;
-constexpr std::int32_t kImageCode = 25;
-constexpr std::int32_t kClrCode = 33;
 constexpr std::int32_t kGeometryUserType = 129;
 constexpr std::int32_t kHierarchyIdUserType = 128;
 // Index status bits (sysidxstats).
@@ -49,11 +46,11 @@ std::string TypeName(const Catalog& catalog, const ColumnRow& column) {
 }
 
 ColumnDef ColumnFromRow(const Catalog& catalog, const ColumnRow& row) {
-  std::int32_t code = row.systemType == kImageType ? kImageCode : InternalTypeCode(row.systemType);
+  std::int32_t code = InternalTypeCode(row.systemType);
   const std::string typeText = TypeName(catalog, row) + "(" + std::to_string(row.length) + ")";
   if (!catalog.sql2000Layout && code == kClrCode) {
-    if (row.userType == kGeometryUserType) code = 32;
-    if (row.userType == kHierarchyIdUserType) code = 31;
+    if (row.userType == kGeometryUserType) code = kGeometryCode;
+    if (row.userType == kHierarchyIdUserType) code = kHierarchyIdCode;
   }
   ColumnDef c = MakeColumnDef(row.name, typeText, code);
   c.columnId = row.columnId;

@@ -20,10 +20,6 @@ constexpr std::size_t kStartPageOffset = 36;
 constexpr std::size_t kSinglePageSlotsOffset = 42;
 constexpr std::size_t kPagePointerSize = 6;
 
-PageId LoadPagePointer(ByteView data, std::size_t offset) {
-  return {LoadU16(data, offset + 4), static_cast<std::int32_t>(LoadU32(data, offset))};
-}
-
 // The fixed data of the record in slot, or nothing when the page has no such slot.
 ByteView SlotData(ByteView page, std::uint16_t slotCount, int slot) {
   const std::vector<std::uint16_t> slots = ReadSlotArray(page, slotCount);
@@ -93,9 +89,9 @@ IamPage::IamPage(ByteView page) : ExtentAllocationMap(page) {
   const CPage_Header header = CPage_Header::Peek(page.span());
   const ByteView data = SlotData(page, header.slotCount, kHeaderSlot);
   sequenceNumber = LoadU32(data, kSequenceNumberOffset);
-  startPage = LoadPagePointer(data, kStartPageOffset);
+  startPage = LoadPageId(data, kStartPageOffset);
   for (std::size_t k = 0; k < kSinglePageSlots; ++k) {
-    singlePageSlots[k] = LoadPagePointer(data, kSinglePageSlotsOffset + kPagePointerSize * k);
+    singlePageSlots[k] = LoadPageId(data, kSinglePageSlotsOffset + kPagePointerSize * k);
   }
   startPageRejected = startPage.fileId == 0 || startPage.pageNumber < 0 ||
                       startPage.pageNumber % kAllocationIntervalPages != 0;

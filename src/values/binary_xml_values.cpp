@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "base/code_page.h"
+#include "base/hex.h"
 #include "values/text_forms.h"
 #include "values/value_decoder.h"
 
@@ -220,17 +221,6 @@ std::string IntegerText(BinaryXmlStream& in, std::size_t width, bool isSigned) {
   return std::to_string(static_cast<std::int64_t>(value << unused) >> unused);
 }
 
-std::string HexText(ByteView bytes) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  std::string text;
-  text.reserve(bytes.size() * 2);
-  for (const std::uint8_t b : bytes.span()) {
-    text += kDigits[b >> 4];
-    text += kDigits[b & 0xF];
-  }
-  return text;
-}
-
 }  // namespace
 
 bool IsValueToken(std::uint8_t token, int version) {
@@ -309,7 +299,7 @@ std::string ReadValueText(std::uint8_t token, BinaryXmlStream& in) {
     }
     case bxml::kXsdBinHex: {
       const ByteView bytes = in.CountedBytes();
-      return in.ok() ? HexText(bytes) : std::string();
+      return in.ok() ? HexDigits(bytes) : std::string();
     }
     case bxml::kSqlDateTime:
     case bxml::kSqlSmallDateTime:

@@ -7,7 +7,6 @@
 namespace tessaril {
 namespace {
 
-constexpr std::int32_t kBitCode = 2;
 // A prefix length above 127 takes two bytes: the top bit of the first is set
 // and the other fifteen bits are the length, big-endian.
 constexpr std::uint8_t kLongPrefixBit = 0x80;

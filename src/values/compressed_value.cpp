@@ -12,32 +12,6 @@
 namespace tessaril {
 namespace {
 
-// Internal type codes this file treats by themselves.
-enum : std::int32_t {
-  kBigint = 0,
-  kBinary = 1,
-  kBit = 2,
-  kChar = 3,
-  kDateTime = 4,
-  kDate = 5,
-  kTime = 6,
-  kDateTime2 = 7,
-  kDateTimeOffset = 8,
-  kInt = 9,
-  kNChar = 10,
-  kNVarchar = 11,
-  kSmallint = 13,
-  kTinyint = 14,
-  kMoney = 21,
-  kFloat = 22,
-  kNumeric = 23,
-  kDecimal = 24,
-  kSmallDateTime = 27,
-  kReal = 28,
-  kSmallMoney = 29,
-  kTimestamp = 30,
-};
-
 constexpr std::size_t kDateWidth = 3;
 constexpr std::size_t kOffsetWidth = 2;
 constexpr std::uint8_t kBlank = 0x20;
@@ -79,38 +53,38 @@ std::size_t DeclaredLength(const ColumnDef& column) {
 bool Expand(ByteView stored, const ColumnDef& column, Buffer& out) {
   const int scale = column.scale;
   switch (column.typeCode) {
-    case kBigint:
-    case kDateTime:
-    case kMoney:
+    case kBigintCode:
+    case kDateTimeCode:
+    case kMoneyCode:
       return IntegerForm(stored, 8, out);
-    case kInt:
-    case kSmallMoney:
+    case kIntCode:
+    case kSmallMoneyCode:
       return IntegerForm(stored, 4, out);
-    case kSmallint:
+    case kSmallintCode:
       return IntegerForm(stored, 2, out);
-    case kTinyint:
+    case kTinyintCode:
       return Aligned(stored, 1, false, out);
-    case kReal:
-    case kSmallDateTime:
+    case kRealCode:
+    case kSmallDateTimeCode:
       return Aligned(stored, 4, true, out);
-    case kFloat:
-    case kTimestamp:
+    case kFloatCode:
+    case kTimestampCode:
       return Aligned(stored, 8, true, out);
-    case kDate:
+    case kDateCode:
       return Aligned(stored, kDateWidth, false, out);
-    case kTime:
+    case kTimeCode:
       return TimeWidth(scale) > 0 &&
              Aligned(stored, static_cast<std::size_t>(TimeWidth(scale)), false, out);
-    case kDateTime2:
+    case kDateTime2Code:
       return TimeWidth(scale) > 0 &&
              Aligned(stored, static_cast<std::size_t>(TimeWidth(scale)) + kDateWidth, false, out);
-    case kDateTimeOffset:
+    case kDateTimeOffsetCode:
       return TimeWidth(scale) > 0 &&
              Aligned(stored, static_cast<std::size_t>(TimeWidth(scale)) + kDateWidth + kOffsetWidth,
                      false, out);
-    case kBinary:
+    case kBinaryCode:
       return Aligned(stored, std::max(DeclaredLength(column), stored.size()), false, out);
-    case kChar:
+    case kCharCode:
       out.assign(stored.data(), stored.data() + stored.size());
       if (out.size() < DeclaredLength(column)) out.resize(DeclaredLength(column), kBlank);
       return true;
@@ -134,7 +108,7 @@ std::string CompressedUnicodeText(ByteView stored, const ColumnDef& column) {
     }
   }
   units = units.substr(0, units.find(u'\0'));
-  if (column.typeCode == kNChar) {
+  if (column.typeCode == kNcharCode) {
     const std::size_t declared = DeclaredLength(column) / 2;
     if (units.size() < declared) units.resize(declared, u' ');
   }
@@ -143,13 +117,13 @@ std::string CompressedUnicodeText(ByteView stored, const ColumnDef& column) {
 
 std::string CompressedValueText(ByteView stored, const ColumnDef& column, TextDecoding& text) {
   switch (column.typeCode) {
-    case kBit:
+    case kBitCode:
       return stored.empty() || stored.At(0) == 0 ? "False" : "True";
-    case kNChar:
-    case kNVarchar:
+    case kNcharCode:
+    case kNvarcharCode:
       return CompressedUnicodeText(stored, column);
-    case kNumeric:
-    case kDecimal:
+    case kNumericCode:
+    case kDecimalCode:
       return VarDecimalText(stored, column.precision, column.scale);
     default:
       break;

@@ -7,15 +7,6 @@
 namespace tessaril {
 namespace {
 
-constexpr std::int32_t kCharCode = 3;
-constexpr std::int32_t kNcharCode = 10;
-constexpr std::int32_t kNvarcharCode = 11;
-constexpr std::int32_t kVarbinaryCode = 16;
-constexpr std::int32_t kVarcharCode = 17;
-constexpr std::int32_t kNtextCode = 19;
-constexpr std::int32_t kImageCode = 25;
-constexpr std::int32_t kTextCode = 26;
-constexpr std::int32_t kXmlCode = 34;
 constexpr std::size_t kTextPointerLength = 16;
 
 bool IsTextPointerType(std::int32_t typeCode) {
@@ -73,7 +64,6 @@ std::string LargeValueText(const LobBytes& value, const ColumnDef& column, TextD
     default: {
       // Binary, sql_variant, xml and CLR values read as their in-row form.
       ValueLayout layout = DescribeValue(column, nullptr, column.typeCode);
-      if (layout.typeCode == kImageCode) layout.typeCode = kVarbinaryCode;
       layout.availableBytes = static_cast<std::int64_t>(bytes.size());
       return DecodeValue(layout, bytes, column, text);
     }
@@ -87,8 +77,7 @@ std::string ComplexValueText(const CRecord& record, ByteView value, const Column
     std::string placeholder = Placeholder(kind, column.typeCode);
     if (!placeholder.empty()) return placeholder;
   }
-  const std::optional<LobBytes> read =
-      ReadLargeValue(value, column.typeCode, context.lobReader);
+  const std::optional<LobBytes> read = ReadLargeValue(value, column.typeCode, context.lobReader);
   if (!read) return {};
   CaptureValue(context, record, column, ByteView(read->bytes.data(), read->bytes.size()));
   return LargeValueText(*read, column, context.text);

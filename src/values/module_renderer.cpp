@@ -5,8 +5,6 @@
 namespace tessaril {
 namespace {
 
-constexpr std::int32_t kVarbinaryCode = 16;
-constexpr std::int32_t kClrCode = 33;
 constexpr std::int16_t kRecordHeaderLength = 4;
 // A SQL Server 2000 module text record is walked as ten columns, whatever its
 // own count says.

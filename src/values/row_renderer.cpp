@@ -2,19 +2,13 @@
 
 #include "records/record_decoder.h"
 #include "values/compressed_row.h"
-#include "values/vardecimal.h"
 #include "values/large_value.h"
+#include "values/vardecimal.h"
 
 namespace tessaril {
 namespace {
 
-constexpr std::int32_t kVarbinaryCode = 16;
-constexpr std::int32_t kImageCode = 25;
-constexpr std::int32_t kClrCode = 33;
-constexpr std::int32_t kBitCode = 2;
 constexpr std::int16_t kRecordHeaderLength = 4;
-constexpr std::int32_t kNumericCode = 23;
-constexpr std::int32_t kDecimalCode = 24;
 
 bool Shown(const CPrimaryRecord* r, const RecordOptions& options) {
   return r != nullptr && !r->isInvalid && r->recordType != kIndexRecord &&
@@ -48,7 +42,6 @@ std::string VariableText(const CRecord& r, std::size_t index, ValueLayout& layou
   const ByteView bytes = r.ValueBytes(value);
   if (value.complex) return ComplexValueText(r, bytes, column, context);
   CaptureValue(context, r, column, bytes);
-  if (layout.typeCode == kImageCode) layout.typeCode = kVarbinaryCode;
   layout.width = static_cast<std::int16_t>(value.length);
   layout.availableBytes = value.length;
   if (column.typeCode == kNumericCode || column.typeCode == kDecimalCode) {

@@ -216,6 +216,7 @@ std::string DecodeValue(ValueLayout& layout, ByteView bytes, const ColumnDef& co
     case 15:
       return UniqueIdentifierText(bytes);
     case 16:
+    case 25:  // image read in full, as varbinary
       return HexDigits(bytes);
     case 17:
     case 26:
