@@ -33,19 +33,20 @@ const char* PageStrategyName(PageStrategy strategy) {
 }
 
 RecordPager::RecordPager(const Catalog& catalog, RowContext& context, bool advancedMode)
-    : catalog_(catalog), context_(context), advancedMode_(advancedMode) {}
+    : catalog_(catalog),
+      context_(context),
+      advancedMode_(advancedMode),
+      pageCounts_(PageCountsOf(context.db)) {}
 
 bool RecordPager::InsideItsFile(PageId page) const {
   if (page.pageNumber <= 0) return false;
-  const FilePageCounts counts = PageCountsOf(context_.db);
-  const auto file = counts.find(page.fileId == 0 ? 1 : page.fileId);
-  return file != counts.end() && static_cast<std::uint64_t>(page.pageNumber) < file->second;
+  const auto file = pageCounts_.find(page.fileId == 0 ? 1 : page.fileId);
+  return file != pageCounts_.end() && static_cast<std::uint64_t>(page.pageNumber) < file->second;
 }
 
 // Every IAM page of the chain (a repeated one ends it): its single pages that
 // lie inside their own file, then the pages of its allocated extents.
 void RecordPager::ListIamChain(PageId iam, std::set<PageId>& seenIam) {
-  const FilePageCounts counts = PageCountsOf(context_.db);
   while (InsideItsFile(iam) && seenIam.insert(iam).second && !context_.options.stopRequested()) {
     const std::optional<HeaderedPage> page = context_.db.ReadPage(iam);
     if (!page || page->header.pageType != kIamPageType) return;
@@ -53,7 +54,7 @@ void RecordPager::ListIamChain(PageId iam, std::set<PageId>& seenIam) {
     for (const PageId& single : map.SinglePages()) {
       if (InsideItsFile(single)) pageList_.push_back(single);
     }
-    for (const Extent& extent : map.Extents(counts)) {
+    for (const Extent& extent : map.Extents(pageCounts_)) {
       for (const PageId& p : extent.Pages()) pageList_.push_back(p);
     }
     iam = page->header.nextPage;
@@ -154,9 +155,11 @@ GridPage RecordPager::Load(PagePosition start, std::optional<PagePosition>& stop
       // free space; a real row of NULLs and empty strings is shown.
       if (rows[r].carved && AllEmpty(rows[r])) continue;
       grid.rows.push_back(std::move(rows[r]));
-      const std::string inserted = RowInsertedText(static_cast<std::int64_t>(grid.rows.size()));
-      Report().Caption(inserted);
-      if (logRows) Report().LogFile(inserted);
+      if (report_ != nullptr) {
+        const std::string inserted = RowInsertedText(static_cast<std::int64_t>(grid.rows.size()));
+        report_->Caption(inserted);
+        if (logRows) report_->LogFile(inserted);
+      }
     }
   }
   return grid;

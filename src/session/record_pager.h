@@ -11,6 +11,7 @@
 
 #include "catalog/catalog.h"
 #include "catalog/table_layout.h"
+#include "storage/allocation_map.h"
 #include "values/row_renderer.h"
 
 namespace tessaril {
@@ -107,6 +108,8 @@ class RecordPager {
   std::int64_t first_ = 0;
   std::int64_t last_ = 0;
   PagerReport& Report() { return report_ != nullptr ? *report_ : silent_; }
+  // Pages in each file of the database, for the bounds of listed pages.
+  FilePageCounts pageCounts_;
   PagerReport silent_;
   PagerReport* report_ = nullptr;
 };
