@@ -36,6 +36,12 @@ SelectedKind KindOfConstraint(std::string_view type) {
   return SelectedKind::kConstraint;
 }
 
+// A line of the outcome, also told to the source's listener as it comes.
+void LogLine(const ViewerSource& source, ViewerOutcome& out, std::string_view line) {
+  out.logLines.emplace_back(line);
+  if (source.logLine) source.logLine(line);
+}
+
 class Viewer {
  public:
   Viewer(const ViewerSource& source, ViewerOutcome& out)
@@ -112,7 +118,7 @@ class Viewer {
     const StopFlag* stop = source_.recordOptions.stop;
     const ModuleTextSource moduleSource{
         *source_.db, catalog_, stop != nullptr ? *stop : noStop, source_.progress,
-        [this](std::string_view line) { out_.logLines.emplace_back(line); }};
+        [this](std::string_view line) { LogLine(source_, out_, line); }};
     const std::string definition =
         source_.moduleTexts != nullptr
             ? BuildModuleText(*source_.moduleTexts, moduleSource, std::to_string(object->id))
@@ -169,15 +175,15 @@ ViewerOutcome ShowObject(const ViewerSource& source, const SelectedItem& item) {
     return out;
   }
   out.completed = true;
-  out.logLines.push_back(kViewerStartPrefix + item.name + kViewerStartSuffix);
+  LogLine(source, out, kViewerStartPrefix + item.name + kViewerStartSuffix);
   Viewer(source, out).Show(item);
 
   const std::size_t n = out.display == ViewerDisplay::kRecords ? out.firstPage.rows.size() : 0;
   out.pageLabel = "Page1 - [" + std::to_string(n) + "](" + (n > 0 ? "1" : "0") + "-" +
                   std::to_string(n) + ") Records";
   out.caption = item.name + "[" + std::to_string(n) + "]";
-  out.logLines.push_back(out.caption);
-  out.logLines.push_back(kViewerDoneText);
+  LogLine(source, out, out.caption);
+  LogLine(source, out, kViewerDoneText);
   return out;
 }
 

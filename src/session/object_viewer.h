@@ -67,6 +67,9 @@ struct ViewerSource {
   // Told of every layout the viewer builds for a table, before its rows are
   // read (the tree adds the table's keys and columns); empty for nobody.
   std::function<void(const TableLayout&)> tableLaidOut;
+  // Told of every log line as it comes, before the outcome holds them all;
+  // empty for nobody.
+  std::function<void(std::string_view)> logLine;
 };
 
 // A table shown in the grid: its layout, and the pager that the page

@@ -177,15 +177,10 @@ Result<ViewerOutcome> ScanSession::ShowTreeItem(TreeItemId id, ScanEvents& event
   source.tableLaidOut = [this, id](const TableLayout& layout) {
     tree_.BuildTableSubtree(id, layout, catalog_->sql2000Layout);
   };
-  // The start line is logged before the table's pager reports its end
-  // message, the viewer's other lines after it.
-  const SelectedItem selected = SelectedItemOf(tree_, id);
-  const bool shown = selected.kind != SelectedKind::kRoot && !selected.name.empty();
-  if (shown) LogLine(kViewerStartPrefix + selected.name + kViewerStartSuffix, events);
-  ViewerOutcome outcome = ShowObject(source, selected);
-  for (std::size_t i = shown ? 1 : 0; i < outcome.logLines.size(); ++i) {
-    LogLine(outcome.logLines[i], events);
-  }
+  // Lines are logged as the viewer gives them, so that the pager's end
+  // message comes between the start line and the caption.
+  source.logLine = [this, &events](std::string_view line) { LogLine(line, events); };
+  ViewerOutcome outcome = ShowObject(source, SelectedItemOf(tree_, id));
   busy_.store(false);
   return outcome;
 }
