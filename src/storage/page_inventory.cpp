@@ -109,8 +109,7 @@ MappingResult MapFilePages(const ReadOnlyFile& file, std::uint64_t dataOffset,
     const InventoryHeader h = ReadInventoryHeader(pages.Next());
     ++result.pageTypeCounts[h.pageType];
     if (inventory.File(fileId, static_cast<std::uint32_t>(i), h, filing)) ++result.systemPages;
-    if (result.firstSecondaryFileId == 0 && h.pageType == kDataPageType && h.objectId > 0 &&
-        h.fileId > 1) {
+    if (result.firstSecondaryFileId == 0 && NamesSecondaryFile(h)) {
       result.firstSecondaryFileId = h.fileId;
     }
     stepper.At(i + 1);

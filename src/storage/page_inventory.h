@@ -12,6 +12,7 @@
 #include "base/byte_view.h"
 #include "base/progress.h"
 #include "base/stop_flag.h"
+#include "storage/page_header.h"
 #include "storage/page_id.h"
 #include "storage/read_only_file.h"
 
@@ -39,6 +40,11 @@ struct InventoryHeader {
   std::uint16_t fileId = 0;
 };
 InventoryHeader ReadInventoryHeader(ByteView page);
+// A data page of a user table whose header names a secondary file: what
+// tells which file id a secondary file holds.
+inline bool NamesSecondaryFile(const InventoryHeader& h) {
+  return h.pageType == kDataPageType && h.objectId > 0 && h.fileId > 1;
+}
 
 class PageInventory {
  public:

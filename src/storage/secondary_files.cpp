@@ -57,9 +57,6 @@ std::string ExistingPath(const std::string& path) {
 }
 
 constexpr std::uint64_t kSampledPages = 32;
-constexpr std::size_t kHeaderFileIdOffset = 36;
-constexpr std::size_t kHeaderObjectIdOffset = 24;
-constexpr std::size_t kHeaderPageTypeOffset = 1;
 
 enum class FileIdMatch { kMatches, kOther, kUnknown };
 
@@ -73,16 +70,24 @@ FileIdMatch MatchFileId(const std::string& path, std::uint16_t fileId) {
   SequentialPages reader(*file, file->size() % kPageSize, 0, pages - 1);
   bool sawOther = false;
   while (!reader.done()) {
-    const ByteView page = reader.Next();
-    const std::uint16_t id = LoadU16(page, kHeaderFileIdOffset);
-    if (id == 0 ||
-        (page.At(kHeaderPageTypeOffset) == 0 && LoadU32(page, kHeaderObjectIdOffset) == 0)) {
-      continue;
-    }
-    if (id == fileId) return FileIdMatch::kMatches;
+    const InventoryHeader h = ReadInventoryHeader(reader.Next());
+    if (h.fileId == 0 || (h.pageType == 0 && h.objectId == 0)) continue;
+    if (h.fileId == fileId) return FileIdMatch::kMatches;
     sawOther = true;
   }
   return sawOther ? FileIdMatch::kOther : FileIdMatch::kUnknown;
+}
+
+// The file id the first data page of a user table names, read front to back
+// until one is met; 0 when none is.
+std::uint16_t FirstSecondaryFileId(const ReadOnlyFile& file, std::uint64_t dataOffset,
+                                   std::uint64_t pageCount, const StopFlag& stop) {
+  SequentialPages reader(file, dataOffset, 0, pageCount);
+  while (!reader.done() && !stop.requested()) {
+    const InventoryHeader h = ReadInventoryHeader(reader.Next());
+    if (NamesSecondaryFile(h)) return h.fileId;
+  }
+  return 0;
 }
 
 }  // namespace
@@ -96,8 +101,8 @@ std::optional<std::string> DatabaseFile::FindSecondaryFile(
        {folder() + name, SecondaryFileCandidate(folder(), row.path)}) {
     if (name.empty()) break;
     const std::string path = ExistingPath(candidate);
-    if (taken.count(path) == 0 && MatchFileId(path, row.fileId) != FileIdMatch::kOther &&
-        ReadOnlyFile::Open(path).ok()) {
+    // A file that cannot be opened never matches.
+    if (taken.count(path) == 0 && MatchFileId(path, row.fileId) != FileIdMatch::kOther) {
       return path;
     }
   }
@@ -185,18 +190,20 @@ void DatabaseFile::MapSecondaryFilesBySearch(std::vector<SecondaryFile>& fileTab
     row.pageCount = row.fileSize / kPageSize;
     row.dataOffset = static_cast<std::uint32_t>(
         CheckDataOffset(*file, row.pageCount, progress, stop).dataOffset);
-    progress.ProgressRange(0, row.pageCount);
-    progress.ProgressPos(0);
-    // With an inventory from a snapshot the file's pages are read only to
-    // learn its file id.
-    PageInventory scratch;
-    const MappingResult mapped =
-        MapFilePages(*file, row.dataOffset, row.pageCount, 0, filing,
-                     inventoryFromSnapshot_ ? scratch : inventory_, progress, stop);
-    if (mapped.firstSecondaryFileId == 0 || secondaryFiles_.count(mapped.firstSecondaryFileId)) {
-      continue;
+    // With an inventory from a snapshot the file's pages are read only as
+    // far as needed to learn its file id.
+    std::uint16_t fileId = 0;
+    if (inventoryFromSnapshot_) {
+      fileId = FirstSecondaryFileId(*file, row.dataOffset, row.pageCount, stop);
+    } else {
+      progress.ProgressRange(0, row.pageCount);
+      progress.ProgressPos(0);
+      fileId =
+          MapFilePages(*file, row.dataOffset, row.pageCount, 0, filing, inventory_, progress, stop)
+              .firstSecondaryFileId;
     }
-    row.fileId = mapped.firstSecondaryFileId;
+    if (fileId == 0 || secondaryFiles_.count(fileId)) continue;
+    row.fileId = fileId;
     fileTable.push_back(row);
     AddSecondary(std::move(row), std::move(file).value());
   }
