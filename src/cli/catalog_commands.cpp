@@ -7,6 +7,7 @@
 #include "cli/arguments.h"
 #include "cli/command_line.h"
 #include "cli/commands.h"
+#include "cli/opened_table.h"
 #include "cli/terminal_events.h"
 
 namespace tessaril::cli {
@@ -18,29 +19,6 @@ const char* const kTablesUsage =
     "  --all   also the objects SQL Server itself owns\n";
 
 namespace {
-
-struct OpenedCatalog {
-  int status = kExitOk;
-  std::unique_ptr<DatabaseFile> db;
-  Catalog catalog;
-};
-
-OpenedCatalog OpenCatalog(const std::string& path) {
-  OpenedCatalog out;
-  TerminalEvents progress(false);
-  StopFlag stop;
-  Result<std::unique_ptr<DatabaseFile>> db = DatabaseFile::Open(path, false, progress, stop);
-  if (!db) {
-    progress.Fatal(db.failure().message, db.failure().detail);
-    out.status = kExitFailed;
-    return out;
-  }
-  out.db = std::move(db).value();
-  RecordOptions options;
-  options.stop = &stop;
-  out.catalog = BuildCatalog(*out.db, options, progress);
-  return out;
-}
 
 // A table by name: a user table first, then a system table.
 TableLayout LayoutOf(const OpenedCatalog& opened, const std::string& name) {
@@ -71,7 +49,7 @@ TableCommand OpenTable(const std::vector<std::string>& words, const char* usage,
   out.args = std::move(*line.args);
   out.opened = OpenCatalog(out.args.positional[0]);
   if (!out.opened.db) {
-    out.status = out.opened.status;
+    out.status = kExitFailed;
     return out;
   }
   out.layout = LayoutOf(out.opened, out.args.positional[1]);
@@ -130,7 +108,7 @@ int TablesCommand(const std::vector<std::string>& words) {
   if (!line.args) return line.status;
   const Arguments* args = &*line.args;
   OpenedCatalog opened = OpenCatalog(args->positional[0]);
-  if (!opened.db) return opened.status;
+  if (!opened.db) return kExitFailed;
   for (const CatalogObject& o : opened.catalog.objects) {
     if (o.systemOwned && !args->Has("--all")) continue;
     std::cout << o.type << '\t' << o.id << '\t' << o.schemaId << '\t' << o.parentId << '\t'

@@ -4,6 +4,7 @@
 #include "catalog/catalog_builder.h"
 #include "cli/command_line.h"
 #include "cli/commands.h"
+#include "cli/opened_table.h"
 #include "cli/terminal_events.h"
 #include "session/object_viewer.h"
 
@@ -35,16 +36,9 @@ int DefinitionCommand(const std::vector<std::string>& words) {
   const CommandLine line = ParseCommandLine(words, kDefinitionUsage, 2, {}, {});
   if (!line.args) return line.status;
   const std::string& name = line.args->positional[1];
-  TerminalEvents progress(false);
-  StopFlag stop;
-  auto db = DatabaseFile::Open(line.args->positional[0], false, progress, stop);
-  if (!db) {
-    progress.Fatal(db.failure().message, db.failure().detail);
-    return kExitFailed;
-  }
-  RecordOptions options;
-  options.stop = &stop;
-  const Catalog catalog = BuildCatalog(**db, options, progress);
+  const OpenedCatalog opened = OpenCatalog(line.args->positional[0]);
+  if (!opened.db) return kExitFailed;
+  const Catalog& catalog = opened.catalog;
   const CatalogObject* object = FindByName(catalog, name);
   if (object == nullptr) {
     PrintError("no object named " + name);
@@ -57,10 +51,9 @@ int DefinitionCommand(const std::vector<std::string>& words) {
   }
   ModuleTexts texts;
   ViewerSource source;
-  source.db = db->get();
+  source.db = opened.db.get();
   source.catalog = &catalog;
   source.moduleTexts = &texts;
-  source.recordOptions = options;
   const ViewerOutcome shown = ShowObject(source, item);
   if (shown.display != ViewerDisplay::kText || shown.text.empty()) {
     PrintError("no stored definition of " + name + " was found");

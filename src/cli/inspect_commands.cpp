@@ -10,8 +10,10 @@
 #include "cli/arguments.h"
 #include "cli/command_line.h"
 #include "cli/commands.h"
+#include "cli/opened_table.h"
 #include "cli/page_dump.h"
 #include "cli/terminal_events.h"
+#include "session/scan_session.h"
 #include "storage/boot_page.h"
 #include "storage/database_file.h"
 #include "values/collation_lookup.h"
@@ -55,15 +57,8 @@ Inspection OpenForInspection(const std::vector<std::string>& words, const char* 
       ParseCommandLine(words, usage, positionalCount, std::move(flagOptions), valueOptions);
   if (!line.args) return {line.status, nullptr};
   args = std::move(*line.args);
-  TerminalEvents progress(false);
-  StopFlag stop;
-  Result<std::unique_ptr<DatabaseFile>> db =
-      DatabaseFile::Open(args.positional[0], false, progress, stop, mode);
-  if (!db) {
-    progress.Fatal(db.failure().message, db.failure().detail);
-    return {kExitFailed, nullptr};
-  }
-  return {kExitOk, std::move(db).value()};
+  std::unique_ptr<DatabaseFile> db = OpenDataFile(args.positional[0], mode);
+  return {db ? kExitOk : kExitFailed, std::move(db)};
 }
 
 std::optional<std::uint64_t> ParseNumber(const std::string& text) {
@@ -124,7 +119,7 @@ std::vector<InventoryRow> InventoryRows(const PageInventory& inventory) {
 void PrintDatabaseInfo(const DatabaseFile& db) {
   const std::optional<CBootPage> boot = ReadBootPage(db);
   const char* version = boot ? boot->versionName() : kUnknownVersionName;
-  std::cout << "Database version: " << version << '\n'
+  std::cout << kVersionLinePrefix << version << '\n'
             << "database name: " << (boot ? boot->databaseName : std::string()) << '\n';
   if (boot && boot->unsupportedPageSize()) {
     std::cout << "unsupported page size: this format uses 2 KB pages, which cannot be decoded\n";
@@ -133,7 +128,7 @@ void PrintDatabaseInfo(const DatabaseFile& db) {
   if (boot) {
     ApplyDatabaseCollation(CollationTable::LoadBesideProgram(), boot->collationId, {}, collation);
   }
-  std::cout << "Collation Type: " << (collation.found ? collation.name : "Unknown Collation")
+  std::cout << kCollationLinePrefix << (collation.found ? collation.name : kUnknownCollationText)
             << '\n'
             << "collation id: " << (boot ? boot->collationId : 0) << '\n'
             << "code page: " << collation.codePage << '\n';
@@ -263,9 +258,7 @@ int PageCommand(const std::vector<std::string>& words) {
             << "ghost record count: " << h.ghostRecordCount << '\n'
             << "torn bits: " << tornBits << '\n'
             << "torn bits restored: " << (h.tornBitsRestored ? "yes" : "no") << '\n';
-  RecordOptions options;
-  options.showAdvancedDeletedRecords = args.Has("--carve");
-  options.showDeletedRecords = args.Has("--deleted") || options.showAdvancedDeletedRecords;
+  const RecordOptions options = RowRecordOptions(args);
   const ByteView bytes(page->bytes.data(), page->bytes.size());
   if (h.pageType == kBootPageType) PrintBootPage(std::cout, bytes);
   if (h.pageType == kIamPageType) PrintIamPage(std::cout, bytes, *in.db);

@@ -17,22 +17,40 @@ RecordOptions RowRecordOptions(const Arguments& args) {
   return options;
 }
 
+std::unique_ptr<DatabaseFile> OpenDataFile(const std::string& path, InventoryMode mode) {
+  TerminalEvents progress(false);
+  StopFlag stop;
+  Result<std::unique_ptr<DatabaseFile>> db = DatabaseFile::Open(path, false, progress, stop, mode);
+  if (!db) {
+    progress.Fatal(db.failure().message, db.failure().detail);
+    return nullptr;
+  }
+  return std::move(db).value();
+}
+
+OpenedCatalog OpenCatalog(const std::string& path, const RecordOptions& options) {
+  OpenedCatalog out;
+  out.db = OpenDataFile(path);
+  if (out.db) {
+    NullProgress progress;
+    out.catalog = BuildCatalog(*out.db, options, progress);
+  }
+  return out;
+}
+
 std::unique_ptr<OpenedTable> OpenTable(const Arguments& args, int& status) {
   const std::string& path = args.positional.at(0);
   const std::string& name = args.positional.at(1);
   const RecordOptions options = RowRecordOptions(args);
-  TerminalEvents progress(false);
-  StopFlag stop;
-  auto db = DatabaseFile::Open(path, false, progress, stop);
-  if (!db) {
-    progress.Fatal(db.failure().message, db.failure().detail);
+  OpenedCatalog opened = OpenCatalog(path, options);
+  if (!opened.db) {
     status = kExitFailed;
     return nullptr;
   }
   auto table = std::make_unique<OpenedTable>();
-  table->db = std::move(db).value();
+  table->db = std::move(opened.db);
   table->options = options;
-  table->catalog = BuildCatalog(*table->db, options, progress);
+  table->catalog = std::move(opened.catalog);
   table->layout = BuildTableLayout(table->catalog, *table->db, name, "U ", {}, options);
   if (table->layout.object.id == -1 || !table->layout.layoutReady) {
     table->layout = BuildTableLayout(table->catalog, *table->db, name, "S ", {}, options);

@@ -13,6 +13,18 @@
 
 namespace tessaril::cli {
 
+// Opens a data file; a failure is reported on stderr and gives null.
+std::unique_ptr<DatabaseFile> OpenDataFile(const std::string& path,
+                                           InventoryMode mode = InventoryMode::kMap);
+
+// A data file with its catalog rebuilt; db is null when the file could not
+// be opened (the failure was reported on stderr).
+struct OpenedCatalog {
+  std::unique_ptr<DatabaseFile> db;
+  Catalog catalog;
+};
+OpenedCatalog OpenCatalog(const std::string& path, const RecordOptions& options = {});
+
 struct OpenedTable {
   std::unique_ptr<DatabaseFile> db;
   Catalog catalog;
