@@ -88,7 +88,6 @@ struct TableLayout {
   std::vector<RowsetRow> dataRowsets;  // the heap or clustered index, every partition in order
   std::vector<AllocationUnitRow> allocationUnits;
   bool rowsetFromIndexTable = false;
-  std::set<PageId> seenPageKeys;
 };
 
 // Type codes a module or constraint is shown by, rather than laid out.

@@ -1,6 +1,7 @@
 #include "catalog/table_pages.h"
 
 #include <algorithm>
+#include <set>
 
 namespace tessaril {
 namespace {
@@ -122,9 +123,11 @@ void SelectUnits(const Catalog& catalog, TableLayout& layout) {
   }
 }
 
-void AddPage(TableLayout& layout, const PageEntry& e) {
+// Adds a data page; with a rowset from the index table, a page met before
+// (seen holds them) is added once.
+void AddPage(TableLayout& layout, const PageEntry& e, std::set<PageId>& seen) {
   if (e.type() != kDataPageType) return;
-  if (layout.rowsetFromIndexTable && !layout.seenPageKeys.insert(e.id()).second) return;
+  if (layout.rowsetFromIndexTable && !seen.insert(e.id()).second) return;
   layout.pages.push_back(e.id());
 }
 
@@ -150,7 +153,7 @@ PageId FirstPageOfUnit(const DatabaseFile& db, const AllocationUnitRow& unit) {
 void SelectTablePages(const Catalog& catalog, const DatabaseFile& db, TableLayout& layout,
                       const RecordOptions& options) {
   layout.pages.clear();
-  layout.seenPageKeys.clear();
+  std::set<PageId> seen;
   const std::int32_t id = layout.object.id;
   if (!catalog.sql2000Layout) {
     if (options.stopRequested()) return;
@@ -159,17 +162,17 @@ void SelectTablePages(const Catalog& catalog, const DatabaseFile& db, TableLayou
     SelectUnits(catalog, layout);
     for (const AllocationUnitRow& u : layout.allocationUnits) {
       if (const PageList* pages = PagesOfUnit(db.inventory(), db.inventory().dataPages, u.unitId)) {
-        for (const PageEntry& e : *pages) AddPage(layout, e);
+        for (const PageEntry& e : *pages) AddPage(layout, e, seen);
       }
     }
     if (!layout.pages.empty()) return;
-    layout.seenPageKeys.clear();
+    seen.clear();
   } else if (options.stopRequested()) {
     return;
   }
   // Pages filed under the object id itself, as SQL Server 2000 headers name them.
   for (const PageEntry& e : db.inventory().DataPagesOfObject(id)) {
-    if (catalog.sql2000Layout || e.indexId() <= 1) AddPage(layout, e);
+    if (catalog.sql2000Layout || e.indexId() <= 1) AddPage(layout, e, seen);
   }
 }
 

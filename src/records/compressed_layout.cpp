@@ -69,7 +69,6 @@ void DecodeCompressedLayout(CPrimaryRecord& r, ByteView rec, const RecordOptions
     if (code == kCdLong) ++longCount;
   }
   r.variableCount = static_cast<std::int16_t>(longCount);
-  r.shortDataSpan = static_cast<std::int16_t>(shortSum + clusterBytes);
   std::size_t extent = std::min(pos, maxLength);
   if (shortSum > 0 && shortSum < kMaxRecordLength && r.recordType != kIndexRecord &&
       pos + shortSum < kMaxRecordLength && pos + shortSum <= maxLength) {
@@ -79,7 +78,6 @@ void DecodeCompressedLayout(CPrimaryRecord& r, ByteView rec, const RecordOptions
     extent = pos;
   }
   if (r.hasVariableColumns) {
-    r.longDataStart = static_cast<std::int32_t>(pos);
     std::uint8_t header = 0;
     if (pos < maxLength) header = rec.At(pos++);
     r.variableCount = 0;

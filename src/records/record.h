@@ -63,12 +63,6 @@ struct LongDataEntry {
   bool complex = false;
 };
 
-// The rebuilt width of one column of a compressed record.
-struct ColumnWidthEntry {
-  bool isNull = false;
-  std::int32_t width = 0;
-};
-
 struct CRecord {
   virtual ~CRecord() = default;
 
@@ -103,10 +97,7 @@ struct CRecord {
   std::optional<RecordId> forwardedTo;
 
   // Compressed layout.
-  std::int16_t shortDataSpan = 0;
-  std::int32_t longDataStart = 0;
   std::vector<LongDataEntry> longEntries;
-  std::vector<ColumnWidthEntry> columnWidths;
 
   ByteView bytes() const { return {bytes_.data(), bytes_.size()}; }
   ByteView fixedData() const { return Range(fixed_); }
