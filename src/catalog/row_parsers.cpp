@@ -32,10 +32,6 @@ constexpr std::uint32_t kAutoStatistics2000 = 0x40;
 constexpr std::uint32_t kPrimaryKey2000 = 0x800;
 constexpr std::uint32_t kUniqueConstraint2000 = 0x1000;
 constexpr std::uint32_t kStatistics2000 = 0x800000;
-constexpr std::uint32_t kIsIndex = 0x1;
-constexpr std::uint32_t kUniqueIndex = 0x8;
-constexpr std::uint32_t kPrimaryKeyIndex = 0x20;
-constexpr std::uint32_t kUniqueConstraintIndex = 0x40;
 
 bool Fits(const CRecord& r, std::size_t minimum) {
   return !r.isInvalid && r.recordType != kBlobFragment && r.fixedData().size() >= minimum;

@@ -55,6 +55,9 @@ struct CatalogObject {
   bool systemOwned = false;
 };
 
+// Allocation unit types.
+inline constexpr std::uint8_t kInRowDataUnit = 1;
+
 struct AllocationUnitRow {
   std::uint64_t unitId = 0;
   std::uint8_t type = 0;  // 1 in-row data, 2 large objects, 3 row overflow
@@ -107,6 +110,13 @@ struct SingleReferenceRow {
   std::int32_t referencedMinorId = 0;
   std::uint32_t status = 0;
 };
+
+// Index status bits as the catalog keeps them for both layouts (sysidxstats;
+// SQL Server 2000 rows are translated).
+inline constexpr std::uint32_t kIsIndex = 0x1;
+inline constexpr std::uint32_t kUniqueIndex = 0x08;
+inline constexpr std::uint32_t kPrimaryKeyIndex = 0x20;
+inline constexpr std::uint32_t kUniqueConstraintIndex = 0x40;
 
 struct IndexRow {
   std::int32_t objectId = 0;

@@ -12,11 +12,6 @@ namespace {
 constexpr std::int32_t kIdMask = static_cast<std::int32_t>(0xFCFFFFFF);
 constexpr std::int32_t kGeometryUserType = 129;
 constexpr std::int32_t kHierarchyIdUserType = 128;
-// Index status bits (sysidxstats).
-constexpr std::uint32_t kIsIndex = 0x1;
-constexpr std::uint32_t kUniqueIndex = 0x08;
-constexpr std::uint32_t kPrimaryKeyIndex = 0x20;
-constexpr std::uint32_t kUniqueConstraintIndex = 0x40;
 // Rowset column status bit (sysrscols).
 constexpr std::uint32_t kDroppedRowsetColumn = 0x2;
 // Column status bits (syscolpars).

@@ -6,7 +6,6 @@
 namespace tessaril {
 namespace {
 
-constexpr std::uint8_t kInRowDataUnit = 1;
 constexpr std::uint8_t kMadeUpType = 255;
 
 RowsetRow MadeUpRowset(std::uint64_t rowsetId, std::int32_t objectId, std::uint32_t status) {

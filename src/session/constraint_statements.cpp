@@ -5,9 +5,6 @@
 namespace tessaril {
 namespace {
 
-// Index status bits as the catalog keeps them for both layouts.
-constexpr std::uint32_t kIsIndex = 0x1;
-constexpr std::uint32_t kPrimaryKeyIndex = 0x20;
 // Index column status bits (2005 and later).
 constexpr std::uint32_t kDescendingKey = 0x4;
 constexpr std::uint32_t kIncludedColumn = 0x10;

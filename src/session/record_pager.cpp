@@ -8,8 +8,6 @@
 namespace tessaril {
 namespace {
 
-constexpr std::uint8_t kInRowDataUnit = 1;
-
 bool AllEmpty(const RenderedRow& row) {
   for (const std::string& v : row.values) {
     if (!v.empty() && v != kNullText) return false;
