@@ -131,11 +131,7 @@ std::string CompressedValueText(ByteView stored, const ColumnDef& column, TextDe
   Buffer expanded;
   if (!Expand(stored, column, expanded)) return {};
   const ByteView bytes(expanded.data(), expanded.size());
-  ValueLayout layout = DescribeValue(column, nullptr, column.typeCode);
-  layout.width = static_cast<std::int16_t>(bytes.size());
-  layout.availableBytes = static_cast<std::int64_t>(bytes.size());
-  layout.actualLength = static_cast<std::int32_t>(bytes.size());
-  layout.compressed = true;
+  ValueLayout layout = DescribeValue(column);
   return DecodeValue(layout, bytes, column, text);
 }
 

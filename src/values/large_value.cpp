@@ -63,8 +63,7 @@ std::string LargeValueText(const LobBytes& value, const ColumnDef& column, TextD
       return Utf16LeToUtf8(bytes);
     default: {
       // Binary, sql_variant, xml and CLR values read as their in-row form.
-      ValueLayout layout = DescribeValue(column, nullptr, column.typeCode);
-      layout.availableBytes = static_cast<std::int64_t>(bytes.size());
+      ValueLayout layout = DescribeValue(column);
       return DecodeValue(layout, bytes, column, text);
     }
   }

@@ -53,7 +53,7 @@ class ModuleRecordWalk {
   }
 
   std::string Column(const ColumnDef& c, int position) {
-    ValueLayout layout = DescribeValue(c, nullptr, c.typeCode);
+    ValueLayout layout = DescribeValue(c);
     const bool variable = c.isVariableLength || layout.variable;
     if (legacy_ && NullByPosition(position)) {
       if (variable) {
@@ -73,7 +73,7 @@ class ModuleRecordWalk {
     return FixedText(c, layout);
   }
 
-  std::string FixedText(const ColumnDef& c, ValueLayout& layout) {
+  std::string FixedText(const ColumnDef& c, const ValueLayout& layout) {
     const ByteView fixed = r_.fixedData();
     std::size_t at = fixedCursor_;
     if (!legacy_ && c.leafOffset >= kRecordHeaderLength &&
@@ -83,7 +83,6 @@ class ModuleRecordWalk {
     const auto width = static_cast<std::size_t>(std::max<std::int16_t>(layout.width, 0));
     fixedCursor_ = at + width;
     if (width == 0 || !fixed.Contains(at, width)) return {};
-    layout.availableBytes = static_cast<std::int64_t>(fixed.size() - at);
     return DecodeValue(layout, fixed.Sub(at, width), c, context_.text);
   }
 

@@ -35,15 +35,13 @@ bool NullBitSet(const CRecord& r, int bit) {
 
 // A variable value's text. Complex values point at data stored outside the
 // record (text pointers, row-overflow and large-value roots).
-std::string VariableText(const CRecord& r, std::size_t index, ValueLayout& layout,
+std::string VariableText(const CRecord& r, std::size_t index, const ValueLayout& layout,
                          const ColumnDef& column, RowContext& context) {
   if (index >= r.values.size()) return {};
   const RecordValue& value = r.values[index];
   const ByteView bytes = r.ValueBytes(value);
   if (value.complex) return ComplexValueText(r, bytes, column, context);
   CaptureValue(context, r, column, bytes);
-  layout.width = static_cast<std::int16_t>(value.length);
-  layout.availableBytes = value.length;
   if (column.typeCode == kNumericCode || column.typeCode == kDecimalCode) {
     return VarDecimalText(bytes, column.precision, column.scale);
   }
@@ -83,7 +81,7 @@ class RecordWalk {
   }
 
   std::string Column(const ColumnDef& c) {
-    ValueLayout layout = DescribeValue(c, nullptr, c.typeCode);
+    ValueLayout layout = DescribeValue(c);
     // In the vardecimal storage format decimal columns are variable-length;
     // their placement rows give them a negative leaf offset.
     const bool varDecimal = !context_.sql2000Layout && c.leafOffset < 0 &&
@@ -120,7 +118,7 @@ class RecordWalk {
   // whose id word is 5; a column missing from it is NULL. A vector of
   // exactly 16 bytes (one 8-byte value) is decoded here, where the column
   // types say it is no text pointer.
-  std::string SparseText(const ColumnDef& c, ValueLayout& layout) {
+  std::string SparseText(const ColumnDef& c, const ValueLayout& layout) {
     std::optional<SparseColumnVector> decoded;
     const SparseColumnVector* vector = r_.sparseVector ? &*r_.sparseVector : nullptr;
     if (vector == nullptr) {
@@ -136,8 +134,6 @@ class RecordWalk {
     for (const RecordValue& entry :
          vector != nullptr ? vector->values : std::vector<RecordValue>()) {
       if (entry.id != c.columnId || !entry.hasData) continue;
-      layout.width = static_cast<std::int16_t>(entry.length);
-      layout.availableBytes = entry.length;
       CaptureValue(context_, r_, c, r_.ValueBytes(entry));
       text =
           WithBinaryPrefix(DecodeValue(layout, r_.ValueBytes(entry), c, context_.text), c.typeCode);
@@ -145,7 +141,7 @@ class RecordWalk {
     return text;
   }
 
-  std::string FixedText(const ColumnDef& c, ValueLayout& layout) {
+  std::string FixedText(const ColumnDef& c, const ValueLayout& layout) {
     const ByteView fixed = r_.fixedData();
     const std::int16_t offset = context_.sql2000Layout ? c.legacyOffset : c.leafOffset;
     std::size_t at = fixedCursor_;
@@ -174,7 +170,7 @@ class RecordWalk {
 std::vector<std::string> CompressedTexts(const CPrimaryRecord& r, const PrimaryRecordPage& page,
                                          RowContext& context) {
   const auto complexText = [&](const RecordValue& value, const ColumnDef& c) {
-    ValueLayout layout = DescribeValue(c, nullptr, c.typeCode);
+    ValueLayout layout = DescribeValue(c);
     return VariableText(r, static_cast<std::size_t>(&value - r.values.data()), layout, c, context);
   };
   const std::vector<ColumnDef>& columns = context.layout.columns;
@@ -217,7 +213,7 @@ std::vector<RenderedRow> RenderRows(const PrimaryRecordPage& page, RowContext& c
   return rows;
 }
 
-std::string VariableValueText(const CRecord& r, std::size_t index, ValueLayout& layout,
+std::string VariableValueText(const CRecord& r, std::size_t index, const ValueLayout& layout,
                               const ColumnDef& column, RowContext& context) {
   return VariableText(r, index, layout, column, context);
 }

@@ -62,7 +62,7 @@ std::vector<RenderedRow> RenderRows(const PrimaryRecordPage& page, RowContext& c
 // The text of variable value index of a record, read as the table renderer
 // reads it (values stored outside the record included); the binary prefix is
 // left to the caller. Shared with the module text renderers.
-std::string VariableValueText(const CRecord& r, std::size_t index, ValueLayout& layout,
+std::string VariableValueText(const CRecord& r, std::size_t index, const ValueLayout& layout,
                               const ColumnDef& column, RowContext& context);
 
 }  // namespace tessaril

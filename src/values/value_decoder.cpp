@@ -37,28 +37,9 @@ std::string CharText(ByteView bytes, std::uint32_t codePage, TextDecoding& text)
   return out;
 }
 
-std::string BitText(ValueLayout& layout, ByteView bytes, const ColumnDef& column) {
-  BitCursor* cursor = layout.bitCursor;
-  if (cursor == nullptr) {  // the column's own byte and bit position
-    return ((bytes.At(0) >> (column.bitPosition & 7)) & 1) != 0 ? "True" : "False";
-  }
-  if (cursor->bitIndex == 8) cursor->loaded = false;
-  if (!cursor->loaded) {
-    cursor->currentByte = bytes.At(0);
-    cursor->bitIndex = 0;
-    cursor->loaded = true;
-    cursor->consumed = true;
-    layout.fixedWidth = layout.width = 1;
-    layout.actualLength = 1;
-  } else {
-    layout.fixedWidth = 0;
-    layout.width = 1;
-    cursor->consumed = false;
-    layout.actualLength = 0;
-  }
-  const bool set = ((cursor->currentByte >> cursor->bitIndex) & 1) != 0;
-  ++cursor->bitIndex;
-  return set ? "True" : "False";
+// A bit column reads its own byte and its own bit position.
+std::string BitText(ByteView bytes, const ColumnDef& column) {
+  return ((bytes.At(0) >> (column.bitPosition & 7)) & 1) != 0 ? "True" : "False";
 }
 
 }  // namespace
@@ -91,8 +72,9 @@ std::string UniqueIdentifierText(ByteView b) {
   return text + HexDigits(b.Sub(10, 6));
 }
 
-ValueLayout DescribeValue(const ColumnDef& column, BitCursor* cursor, std::int32_t typeCode) {
+ValueLayout DescribeValue(const ColumnDef& column) {
   ValueLayout l;
+  const std::int32_t typeCode = column.typeCode;
   l.typeCode = typeCode;
   const std::int16_t len = column.maxLength;
   const auto fixed = [&](int width) {
@@ -112,10 +94,7 @@ ValueLayout DescribeValue(const ColumnDef& column, BitCursor* cursor, std::int32
       fixed(len);
       break;
     case 2:
-      l.bitCursor = cursor;
-      l.width = 1;
-      l.fixedWidth = cursor == nullptr || cursor->bitIndex == 8 ? 1 : 0;
-      if (cursor != nullptr) cursor->consumed = cursor->bitIndex == 8;
+      fixed(1);
       break;
     case 5:
       fixed(3);
@@ -179,7 +158,7 @@ ValueLayout DescribeValue(const ColumnDef& column, BitCursor* cursor, std::int32
   return l;
 }
 
-std::string DecodeValue(ValueLayout& layout, ByteView bytes, const ColumnDef& column,
+std::string DecodeValue(const ValueLayout& layout, ByteView bytes, const ColumnDef& column,
                         TextDecoding& text) {
   if (bytes.empty() && layout.typeCode != 2) return {};
   const auto fits = [&](std::size_t width) { return width > 0 && bytes.size() >= width; };
@@ -190,7 +169,7 @@ std::string DecodeValue(ValueLayout& layout, ByteView bytes, const ColumnDef& co
     case 1:
       return BinaryText(bytes);
     case 2:
-      return bytes.empty() ? "False" : BitText(layout, bytes, column);
+      return bytes.empty() ? "False" : BitText(bytes, column);
     case 3:
       return CharText(bytes, text.CodePageOf(column.collationId), text);
     case 4:
@@ -222,7 +201,7 @@ std::string DecodeValue(ValueLayout& layout, ByteView bytes, const ColumnDef& co
     case 26:
       return text.Decode(UpToZero(bytes), text.CodePageOf(column.collationId));
     case 20:
-      return DecodeVariantValue(layout, bytes, column, text);
+      return DecodeVariantValue(bytes, text);
     case 21:
       return fits(8) ? MoneyText(bytes) : "";
     case 22:
@@ -252,9 +231,7 @@ std::string DecodeValue(ValueLayout& layout, ByteView bytes, const ColumnDef& co
 
 // sql_variant: byte 0 the base type id, byte 1 the property version, then
 // the base type's properties and the data.
-std::string DecodeVariantValue(ValueLayout& layout, ByteView bytes, const ColumnDef& column,
-                               TextDecoding& text) {
-  layout.actualLength = 0;
+std::string DecodeVariantValue(ByteView bytes, TextDecoding& text) {
   const std::size_t n = bytes.size();
   const ByteView from2 = bytes.Sub(2);
   switch (bytes.At(0)) {
@@ -309,7 +286,6 @@ std::string DecodeVariantValue(ValueLayout& layout, ByteView bytes, const Column
     case 240:
       return n >= 2 ? BinaryText(from2) : "";
     default:
-      (void)column;
       return {};
   }
 }

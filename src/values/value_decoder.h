@@ -14,25 +14,11 @@
 
 namespace tessaril {
 
-// Consecutive bit columns share a byte: the first of a group of up to eight
-// takes one byte of the record, the following ones none. Used only where a
-// bit column's own byte and bit position are not known.
-struct BitCursor {
-  int bitIndex = 8;
-  std::uint8_t currentByte = 0;
-  bool consumed = false;
-  bool loaded = false;
-};
-
 // How one value lies in a record and how it is read.
 struct ValueLayout {
-  BitCursor* bitCursor = nullptr;
-  std::int64_t availableBytes = 0;
   bool variable = false;
   std::int16_t fixedWidth = 0;  // bytes taken in the fixed part; 0 none
-  std::int32_t actualLength = 0;
   std::int16_t width = 0;
-  bool compressed = false;
   std::int32_t typeCode = 0;
 };
 
@@ -51,16 +37,15 @@ class TextDecoding {
   std::map<std::uint32_t, std::unique_ptr<CodePageDecoder>> decoders_;
 };
 
-ValueLayout DescribeValue(const ColumnDef& column, BitCursor* cursor, std::int32_t typeCode);
+ValueLayout DescribeValue(const ColumnDef& column);
 
 // The text of a value. bytes are the value's stored bytes (the caller has
 // cut them to the value's width or length); no bytes give the empty text.
-std::string DecodeValue(ValueLayout& layout, ByteView bytes, const ColumnDef& column,
+std::string DecodeValue(const ValueLayout& layout, ByteView bytes, const ColumnDef& column,
                         TextDecoding& text);
 
 // The text of a sql_variant value: its base type id, its properties and data.
-std::string DecodeVariantValue(ValueLayout& layout, ByteView bytes, const ColumnDef& column,
-                               TextDecoding& text);
+std::string DecodeVariantValue(ByteView bytes, TextDecoding& text);
 
 // "0x" and every byte as two upper-case hex digits.
 std::string BinaryText(ByteView bytes);
