@@ -1,6 +1,7 @@
 #include "catalog/table_layout.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "base/code_page.h"
 #include "base/unicode.h"
@@ -90,17 +91,7 @@ ColumnDef* ColumnWithId(std::vector<ColumnDef>& columns, std::int32_t id) {
 
 std::string ModuleText(const std::vector<ModuleTextEntry>& texts, std::int32_t objectId,
                        std::int32_t number) {
-  std::string text;
-  const std::string id = std::to_string(objectId);
-  const std::string n = std::to_string(number);
-  for (const ModuleTextEntry& e : texts) {
-    if (e.objectId != id || e.number != n || e.valueText.empty()) continue;
-    // Stored one byte a character, or as UTF-16, as the row itself says.
-    const HexBytes hex = DecodeHexText(e.valueText);
-    const ByteView bytes(hex.bytes.data(), hex.bytes.size());
-    text += e.singleByteText ? SingleByteText(bytes) : Utf16LeToUtf8(bytes);
-  }
-  return text;
+  return JoinModuleText(texts, std::to_string(objectId), std::to_string(number));
 }
 
 // Where each column lies in a record: from the rowset column rows (2008 and
@@ -338,6 +329,51 @@ std::string HexTextToString(std::string_view text, std::uint32_t codePage) {
   const HexBytes hex = DecodeHexText(text);
   const ByteView bytes(hex.bytes.data(), hex.bytes.size());
   return hex.hasInnerZero ? Utf16LeToUtf8(bytes) : CodePageToUtf8(bytes, codePage);
+}
+
+std::string JoinModuleText(const std::vector<ModuleTextEntry>& entries,
+                           std::string_view objectIdText, std::optional<std::string_view> number) {
+  std::vector<const ModuleTextEntry*> pieces;
+  for (const ModuleTextEntry& e : entries) {
+    if (e.objectId == objectIdText && (!number || e.number == *number) &&
+        e.valueText.rfind("0x", 0) == 0) {
+      pieces.push_back(&e);
+    }
+  }
+  const auto Number = [](const std::string& text) {
+    return std::strtoll(text.c_str(), nullptr, 10);
+  };
+  // The rows of one definition may lie on the pages in any order (page
+  // splits); their keys say where each piece belongs.
+  const auto key = [&Number](const ModuleTextEntry* e) {
+    return std::pair(Number(e->number), Number(e->piece));
+  };
+  std::stable_sort(pieces.begin(), pieces.end(),
+                   [&](const auto* a, const auto* b) { return key(a) < key(b); });
+  // The keys are unique in the table: a second row under the same key is a
+  // copy (the same page filed twice, a stale row) and is left out.
+  pieces.erase(std::unique(pieces.begin(), pieces.end(),
+                           [&](const auto* a, const auto* b) { return key(a) == key(b); }),
+               pieces.end());
+  // UTF-16 pieces are joined before they are decoded, since a piece may end
+  // inside a character.
+  std::string text;
+  std::vector<std::uint8_t> utf16;
+  const auto flush = [&] {
+    text += Utf16LeToUtf8(ByteView(utf16.data(), utf16.size()));
+    utf16.clear();
+  };
+  for (const ModuleTextEntry* e : pieces) {
+    const HexBytes piece = DecodeHexText(e->valueText);
+    if (e->singleByteText) {
+      flush();
+      text += SingleByteText(ByteView(piece.bytes.data(), piece.bytes.size()));
+    } else {
+      utf16.insert(utf16.end(), piece.bytes.begin(), piece.bytes.end());
+    }
+  }
+  flush();
+  return text;
 }
 
 }  // namespace tessaril

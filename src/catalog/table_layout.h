@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -89,6 +90,14 @@ struct TableLayout {
   std::vector<AllocationUnitRow> allocationUnits;
   bool rowsetFromIndexTable = false;
 };
+
+// The text of an object's module entries (those of one number, when given):
+// pieces in the order of their number and piece number, a repeated key left
+// out, UTF-16 pieces joined before they are decoded (a piece may end inside a
+// character), single-byte pieces read as such. Empty when there is none.
+std::string JoinModuleText(const std::vector<ModuleTextEntry>& entries,
+                           std::string_view objectIdText,
+                           std::optional<std::string_view> number = std::nullopt);
 
 // Type codes a module or constraint is shown by, rather than laid out.
 bool IsModuleType(std::string_view type);

@@ -75,8 +75,4 @@ std::vector<ModuleTextEntry> CollectModuleTexts(const ModuleTextSource& source);
 // without cells.
 std::optional<ModuleTextEntry> ModuleTextEntryOf(const RenderedRow& row, bool sql2000Layout);
 
-// Joins the pieces of one object as BuildModuleText does, from a list.
-std::string JoinModuleText(const std::vector<ModuleTextEntry>& entries,
-                           std::string_view objectIdText);
-
 }  // namespace tessaril
