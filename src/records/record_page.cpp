@@ -40,7 +40,6 @@ PrimaryRecordPage::PrimaryRecordPage(HeaderedPage page, const DatabaseFile* file
     : page_(std::move(page)), file_(file), options_(options), followStubs_(false) {
   slots_ = ReadSlotArray(bytes(), static_cast<std::int16_t>(page_.header.slotCount));
   sane_ = PassesSanityCheck(page_.header);
-  compression_ = ReadCompressionInfo(Context(), options_);
   if (slots_.empty()) {
     records_.push_back(nullptr);
     return;

@@ -21,7 +21,7 @@ class PrimaryRecordPage {
   PrimaryRecordPage(HeaderedPage page, const DatabaseFile* file, const RecordOptions& options);
   // Decodes one slot only, with none of the page-level rules and without
   // following stubs: the target of a forwarding stub. Its records hold at
-  // most one entry.
+  // most one entry, and its compression information is left unread.
   PrimaryRecordPage(HeaderedPage page, const DatabaseFile* file, const RecordOptions& options,
                     int slot);
 
