@@ -216,7 +216,8 @@ TEST(BootPageCorpus, EveryFileNamesItsVersionDatabaseAndCollation) {
   const std::map<std::string, std::string> versionNames = {
       {"2000", " SQL Server 2000"},      {"2005", " SQL Server 2005"}, {"2008", " SQL Server 2008"},
       {"2008R2", " SQL Server 2008 R2"}, {"2012", " SQL Server 2012"}, {"2014", " SQL Server 2014"},
-      {"2016", " SQL Server 2016"},
+      {"2016", " SQL Server 2016"},      {"2017", " SQL Server 2017"}, {"2019", " SQL Server 2019"},
+      {"2022", " SQL Server 2022"},
   };
   const std::map<std::string, std::int32_t> collationIds = ManifestCollationIds();
   const std::vector<testing::CorpusFile> files = testing::CorpusFiles();
