@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   options.showDeletedRecords = true;
   options.showAdvancedDeletedRecords = true;
   const Catalog catalog = BuildCatalog(*opened.value(), options, progress);
-  const ModuleTextSource modules{*opened.value(), catalog, stop, nullptr, {}};
+  const ModuleTextSource modules{*opened.value(), catalog, stop, nullptr};
   ModuleTexts texts = RetrieveModuleTexts(modules);
   if (!texts.scanList.empty()) {
     (void)BuildModuleText(texts, modules, texts.scanList.front().objectId);

@@ -5,6 +5,7 @@
 // opened, a file that is not a data file).
 #pragma once
 
+#include <cassert>
 #include <string>
 #include <utility>
 #include <variant>
@@ -30,16 +31,29 @@ class [[nodiscard]] Result {
   bool ok() const { return std::holds_alternative<T>(state_); }
   explicit operator bool() const { return ok(); }
 
-  T& value() & { return std::get<T>(state_); }
-  const T& value() const& { return std::get<T>(state_); }
-  T&& value() && { return std::get<T>(std::move(state_)); }
+  // Only for a result that holds a value: asking an error for one is a bug.
+  T& value() & {
+    assert(ok());
+    return std::get<T>(state_);
+  }
+  const T& value() const& {
+    assert(ok());
+    return std::get<T>(state_);
+  }
+  T&& value() && {
+    assert(ok());
+    return std::get<T>(std::move(state_));
+  }
   T* operator->() { return &value(); }
   const T* operator->() const { return &value(); }
   T& operator*() & { return value(); }
   const T& operator*() const& { return value(); }
 
-  const std::string& error() const { return std::get<Error>(state_).message; }
-  const Error& failure() const { return std::get<Error>(state_); }
+  const std::string& error() const { return failure().message; }
+  const Error& failure() const {
+    assert(!ok());
+    return std::get<Error>(state_);
+  }
 
  private:
   std::variant<T, Error> state_;

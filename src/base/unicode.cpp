@@ -125,4 +125,24 @@ std::string Utf8ToUtf16LeBytes(std::string_view text) {
   return out;
 }
 
+namespace {
+
+char32_t FoldCodePoint(char32_t c) {
+  if (c >= U'A' && c <= U'Z') return c + 0x20;
+  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 0x20;     // Latin-1 capitals
+  if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return c + 0x20;  // Greek capitals
+  if (c >= 0x410 && c <= 0x42F) return c + 0x20;                // Cyrillic А-Я
+  if (c >= 0x400 && c <= 0x40F) return c + 0x50;                // Cyrillic Ѐ-Џ
+  return c;
+}
+
+}  // namespace
+
+std::string FoldCase(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t pos = 0; pos < text.size();) AppendUtf8(out, FoldCodePoint(NextUtf8(text, pos)));
+  return out;
+}
+
 }  // namespace tessaril

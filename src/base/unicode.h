@@ -25,4 +25,8 @@ void AppendUtf8(std::string& out, char32_t codePoint);
 // malformed or truncated sequence (which consumes one byte).
 char32_t NextUtf8(std::string_view text, std::size_t& pos);
 
+// The text with its capital letters made small, as SQL Server's case-
+// insensitive collations compare names: ASCII, Latin-1, Greek and Cyrillic.
+std::string FoldCase(std::string_view text);
+
 }  // namespace tessaril

@@ -42,10 +42,27 @@ TEST(Unicode, Utf8RoundTripsThroughUtf16Le) {
 }
 
 TEST(Unicode, MalformedUtf8BecomesReplacement) {
-  EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16("a\xC3")), "a\uFFFD");          // truncated
-  EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16("\xC0\xAF")), "\uFFFD\uFFFD");  // overlong
+  EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16("a\xC3")), "a\uFFFD");                    // truncated
+  EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16("\xC0\xAF")), "\uFFFD\uFFFD");            // overlong
   EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16("\xED\xA0\x80")), "\uFFFD\uFFFD\uFFFD");  // encoded surrogate
-  EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16("\xE2\x82" "A")), "\uFFFD\uFFFDA");  // cut short
+  EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16("\xE2\x82"
+                                    "A")),
+            "\uFFFD\uFFFDA");  // cut short
+}
+
+}  // namespace
+}  // namespace tessaril
+
+namespace tessaril {
+namespace {
+
+TEST(Unicode, FoldCaseMakesCapitalsSmallInTheScriptsOfNames) {
+  EXPECT_EQ(FoldCase("Order Details"), "order details");
+  EXPECT_EQ(FoldCase("\xC3\x89TUDIANTS"), "\xC3\xA9tudiants");  // ÉTUDIANTS
+  EXPECT_EQ(FoldCase("\xD0\xA1\xD1\x82\xD1\x83\xD0\xB4\xD0\xB5\xD0\xBD\xD1\x82\xD1\x8B"),
+            "\xD1\x81\xD1\x82\xD1\x83\xD0\xB4\xD0\xB5\xD0\xBD\xD1\x82\xD1\x8B");  // Студенты
+  EXPECT_EQ(FoldCase("\xE5\xAD\xA6\xE7\x94\x9F"), "\xE5\xAD\xA6\xE7\x94\x9F");  // 学生 unchanged
+  EXPECT_EQ(FoldCase("\xC3\x97"), "\xC3\x97");  // the multiplication sign has no small form
 }
 
 }  // namespace

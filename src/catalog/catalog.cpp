@@ -9,4 +9,22 @@ const CatalogObject* Catalog::FindObject(std::int32_t id) const {
   return nullptr;
 }
 
+std::string Catalog::SchemaName(std::int32_t schemaId) const {
+  for (const SchemaRow& schema : schemas) {
+    if (schema.id == schemaId) return schema.name;
+  }
+  switch (schemaId) {
+    case kDboSchemaId:
+      return "dbo";
+    case kGuestSchemaId:
+      return sql2000Layout ? std::string() : "guest";
+    case kInformationSchemaId:
+      return sql2000Layout ? std::string() : "INFORMATION_SCHEMA";
+    case kSysSchemaId:
+      return sql2000Layout ? std::string() : "sys";
+    default:
+      return {};
+  }
+}
+
 }  // namespace tessaril

@@ -47,9 +47,13 @@ struct Catalog {
   std::vector<HobtColumnRow> hobtColumns;
   std::map<std::int32_t, Index2000Row> indexes2000;  // by object id
   std::vector<ForeignKeyColumn> foreignKeyColumns;
+  std::vector<SchemaRow> schemas;  // 2005 and later
 
   // The first object row with this id, or null.
   const CatalogObject* FindObject(std::int32_t id) const;
+  // The name of a schema (2005 and later) or owner (2000): the stored name,
+  // else the name every database gives that id ("dbo", "sys"), else empty.
+  std::string SchemaName(std::int32_t schemaId) const;
 };
 
 }  // namespace tessaril

@@ -150,6 +150,7 @@ Catalog BuildCatalog(DatabaseFile& db, const RecordOptions& options, ProgressSin
     ReadTable(db, kSysSingleObjRefs, options, catalog.singleReferences, ParseSingleReference);
     ReadTable(db, kSysIdxStats, options, catalog.indexes, ParseIndex);
     ReadTable(db, kSysIsCols, options, catalog.indexColumns, ParseIndexColumn);
+    ReadTable(db, kSysClsObjs, options, catalog.schemas, ParseSchema);
     if (!options.stopRequested()) ReadHobtColumns(catalog, db, options);
     DeriveForeignKeyColumns(catalog, options);
   }

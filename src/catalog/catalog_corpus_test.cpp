@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "catalog/catalog_builder.h"
-#include "catalog/opened_catalog.h"
 #include "catalog/table_layout.h"
 #include "catalog/table_pages.h"
 #include "storage/snapshot_file.h"
 #include "testing/corpus.h"
+#include "testing/opened_catalog.h"
 
 namespace tessaril {
 namespace {

@@ -20,6 +20,8 @@ constexpr std::size_t kIndexMin = 27;
 constexpr std::size_t kIndexColumnMin = 21;
 constexpr std::size_t kIndex2000Min = 64;
 constexpr std::size_t kReference2000Min = 16;
+constexpr std::size_t kClassObjectMin = 5;  // class byte and id
+constexpr std::uint8_t kSchemaClass = 50;
 constexpr std::size_t kKeyEntrySize = 32;  // one key column in a 2000 index row's key list
 
 // 2000 object status bit of objects shipped with the server.
@@ -351,6 +353,17 @@ std::vector<ForeignKeyColumn> ParseReference2000(const CRecord& r) {
     columns.push_back(c);
   }
   return columns;
+}
+
+// The class object table keeps its class byte at 0 and the id at 1; the
+// name is the first variable column.
+std::optional<SchemaRow> ParseSchema(const CRecord& r) {
+  if (!Fits(r, kClassObjectMin)) return std::nullopt;
+  const ByteView f = r.fixedData();
+  if (f.At(0) != kSchemaClass) return std::nullopt;
+  std::optional<std::string> name = VariableText(r, 0);
+  if (!name || name->empty()) return std::nullopt;
+  return SchemaRow{static_cast<std::int32_t>(LoadU32(f, 1)), std::move(*name)};
 }
 
 }  // namespace tessaril

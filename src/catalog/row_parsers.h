@@ -39,6 +39,8 @@ std::optional<RowsetColumnRow> ParseRowsetColumn(const CRecord& r);
 std::optional<SingleReferenceRow> ParseSingleReference(const CRecord& r);
 std::optional<IndexRow> ParseIndex(const CRecord& r);
 std::optional<IndexColumnRow> ParseIndexColumn(const CRecord& r);
+// A schema row of the class object table (class 50); other classes give none.
+std::optional<SchemaRow> ParseSchema(const CRecord& r);
 
 // 2005 rowset columns: the hobt column table (13) and the table (4) that
 // completes each of its rows.

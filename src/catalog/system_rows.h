@@ -28,15 +28,26 @@ enum SystemTableId : std::int32_t {
   kSysScalarTypes = 50,
   kSysIdxStats = 54,
   kSysIsCols = 55,
+  kSysClsObjs = 64,  // class objects: schemas among them
   kSysObjValues = 60,
   kSysSingleObjRefs = 74,
   kSysAllocUnits2000 = 99,
   kSysColParsMore = 2187,
 };
 
-// Schema ids of the schemas SQL Server itself owns (2005 and later).
+// Schema ids of the schemas every database has (2005 and later); SQL
+// Server itself owns sys and INFORMATION_SCHEMA. In 2000 files the owner id
+// of dbo is 1 as well.
+inline constexpr std::int32_t kDboSchemaId = 1;
+inline constexpr std::int32_t kGuestSchemaId = 2;
 inline constexpr std::int32_t kInformationSchemaId = 3;
 inline constexpr std::int32_t kSysSchemaId = 4;
+
+// A row of the class object table that names a schema.
+struct SchemaRow {
+  std::int32_t id = 0;
+  std::string name;
+};
 
 // One row of the object table.
 struct CatalogObject {

@@ -259,10 +259,21 @@ ColumnDef MakeColumnDef(std::string name, std::string typeText, std::int32_t typ
 TableLayout BuildTableLayout(const Catalog& catalog, const DatabaseFile& db, std::string_view name,
                              std::string_view type, const std::vector<ModuleTextEntry>& moduleTexts,
                              const RecordOptions& options) {
-  TableLayout layout;
   const CatalogObject* found = FindByNameAndType(catalog, name, type);
-  layout.object.id = -1;
-  if (found == nullptr) return layout;
+  if (found == nullptr) {
+    TableLayout layout;
+    layout.object.id = -1;
+    return layout;
+  }
+  return BuildTableLayout(catalog, db, *found, moduleTexts, options);
+}
+
+TableLayout BuildTableLayout(const Catalog& catalog, const DatabaseFile& db,
+                             const CatalogObject& object,
+                             const std::vector<ModuleTextEntry>& moduleTexts,
+                             const RecordOptions& options) {
+  TableLayout layout;
+  const CatalogObject* found = &object;
   layout.object = *found;
   for (const CatalogObject& o : catalog.objects) {
     if (options.stopRequested()) break;

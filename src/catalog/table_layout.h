@@ -108,6 +108,11 @@ bool IsModuleType(std::string_view type);
 TableLayout BuildTableLayout(const Catalog& catalog, const DatabaseFile& db, std::string_view name,
                              std::string_view type, const std::vector<ModuleTextEntry>& moduleTexts,
                              const RecordOptions& options);
+// Lays out this object of the catalog, as above.
+TableLayout BuildTableLayout(const Catalog& catalog, const DatabaseFile& db,
+                             const CatalogObject& object,
+                             const std::vector<ModuleTextEntry>& moduleTexts,
+                             const RecordOptions& options);
 
 // How a column is listed: name, two blanks, type text, then "[Primary Key]"
 // or "[Unique]", then "  (foreign key) references T( c)" for a foreign key.

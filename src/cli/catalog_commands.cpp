@@ -2,7 +2,6 @@
 #include <iostream>
 #include <set>
 
-#include "catalog/catalog_builder.h"
 #include "catalog/table_layout.h"
 #include "cli/arguments.h"
 #include "cli/command_line.h"
@@ -20,22 +19,12 @@ const char* const kTablesUsage =
 
 namespace {
 
-// A table by name: a user table first, then a system table.
-TableLayout LayoutOf(const OpenedCatalog& opened, const std::string& name) {
-  const RecordOptions options;
-  TableLayout layout = BuildTableLayout(opened.catalog, *opened.db, name, "U ", {}, options);
-  if (layout.object.id == -1 || IsModuleType(layout.object.type)) {
-    layout = BuildTableLayout(opened.catalog, *opened.db, name, "S ", {}, options);
-  }
-  return layout;
-}
-
-// Parses FILE TABLE, prints usage errors, opens the catalog and lays out the table.
+// Parses FILE TABLE, prints usage errors, opens the database and lays out the table.
 struct TableCommand {
   int status = kExitOk;
   Arguments args;
-  OpenedCatalog opened;
-  TableLayout layout;
+  ScanSnapshot scan;
+  std::unique_ptr<TableReader> table;
 };
 
 TableCommand OpenTable(const std::vector<std::string>& words, const char* usage,
@@ -47,17 +36,9 @@ TableCommand OpenTable(const std::vector<std::string>& words, const char* usage,
     return out;
   }
   out.args = std::move(*line.args);
-  out.opened = OpenCatalog(out.args.positional[0]);
-  if (!out.opened.db) {
-    out.status = kExitFailed;
-    return out;
-  }
-  out.layout = LayoutOf(out.opened, out.args.positional[1]);
-  if (out.layout.object.id == -1 || !out.layout.layoutReady) {
-    PrintError("no table named " + out.args.positional[1]);
-    out.status = kExitFailed;
-    out.opened.db.reset();
-  }
+  out.scan = OpenDatabaseOf(out.args);
+  if (out.scan) out.table = OpenTableOf(out.scan, out.args.positional[1]);
+  if (!out.table) out.status = kExitFailed;
   return out;
 }
 
@@ -72,9 +53,9 @@ const char* const kColumnsUsage =
 
 int ColumnsCommand(const std::vector<std::string>& words) {
   TableCommand table = OpenTable(words, kColumnsUsage, {"--verbose"});
-  if (!table.opened.db) return table.status;
+  if (!table.table) return table.status;
   const bool verbose = table.args.Has("--verbose");
-  for (const ColumnDef& c : table.layout.columns) {
+  for (const ColumnDef& c : table.table->layout().columns) {
     if (c.name.empty()) continue;
     std::cout << ColumnItemText(c);
     if (verbose) {
@@ -90,8 +71,8 @@ int ColumnsCommand(const std::vector<std::string>& words) {
 
 int TablePagesCommand(const std::vector<std::string>& words) {
   TableCommand table = OpenTable(words, kPagesUsage, {});
-  if (!table.opened.db) return table.status;
-  const TableLayout& layout = table.layout;
+  if (!table.table) return table.status;
+  const TableLayout& layout = table.table->layout();
   std::cout << "rowset: " << layout.rowset.rowsetId << " (index " << layout.rowset.indexId
             << ", partitions " << layout.dataRowsets.size() << ")\n"
             << "allocation unit: " << layout.allocationUnit.unitId << " (first page "
@@ -107,9 +88,9 @@ int TablesCommand(const std::vector<std::string>& words) {
   const CommandLine line = ParseCommandLine(words, kTablesUsage, 1, {"--all"}, {});
   if (!line.args) return line.status;
   const Arguments* args = &*line.args;
-  OpenedCatalog opened = OpenCatalog(args->positional[0]);
-  if (!opened.db) return kExitFailed;
-  for (const CatalogObject& o : opened.catalog.objects) {
+  const ScanSnapshot scan = OpenDatabaseOf(*args);
+  if (!scan) return kExitFailed;
+  for (const CatalogObject& o : scan->catalog.objects) {
     if (o.systemOwned && !args->Has("--all")) continue;
     std::cout << o.type << '\t' << o.id << '\t' << o.schemaId << '\t' << o.parentId << '\t'
               << o.name << '\n';

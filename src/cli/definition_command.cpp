@@ -1,7 +1,6 @@
 // definition: what the object viewer shows for a module, key or constraint.
 #include <iostream>
 
-#include "catalog/catalog_builder.h"
 #include "cli/command_line.h"
 #include "cli/commands.h"
 #include "cli/opened_table.h"
@@ -17,42 +16,26 @@ const char* const kDefinitionUsage =
     "  check or default constraint, a primary, unique or foreign key. Line ends are\n"
     "  kept as stored.\n";
 
-namespace {
-
-// The first object with this name that is not a table; else the table.
-const CatalogObject* FindByName(const Catalog& catalog, const std::string& name) {
-  const CatalogObject* table = nullptr;
-  for (const CatalogObject& o : catalog.objects) {
-    if (o.name != name) continue;
-    if (SelectedItemOf(o).kind != SelectedKind::kTable) return &o;
-    if (table == nullptr) table = &o;
-  }
-  return table;
-}
-
-}  // namespace
-
 int DefinitionCommand(const std::vector<std::string>& words) {
   const CommandLine line = ParseCommandLine(words, kDefinitionUsage, 2, {}, {});
   if (!line.args) return line.status;
   const std::string& name = line.args->positional[1];
-  const OpenedCatalog opened = OpenCatalog(line.args->positional[0]);
-  if (!opened.db) return kExitFailed;
-  const Catalog& catalog = opened.catalog;
-  const CatalogObject* object = FindByName(catalog, name);
-  if (object == nullptr) {
-    PrintError("no object named " + name);
+  const ScanSnapshot scan = OpenDatabaseOf(*line.args);
+  if (!scan) return kExitFailed;
+  const Result<const CatalogObject*> object =
+      FindObjectByName(scan->catalog, name, NameScope::kObjects);
+  if (!object) {
+    PrintError(object.error());
     return kExitFailed;
   }
-  const SelectedItem item = SelectedItemOf(*object);
+  const SelectedItem item = SelectedItemOf(**object);
   if (item.kind == SelectedKind::kTable) {
     PrintError(name + " is a table; 'tessaril-cli rows' shows its rows");
     return kExitFailed;
   }
   ModuleTexts texts;
   ViewerSource source;
-  source.db = opened.db.get();
-  source.catalog = &catalog;
+  source.scan = scan;
   source.moduleTexts = &texts;
   const ViewerOutcome shown = ShowObject(source, item);
   if (shown.display != ViewerDisplay::kText || shown.text.empty()) {

@@ -1,14 +1,8 @@
 #include "cli/opened_table.h"
 
-#include "cli/commands.h"
-#include "storage/boot_page.h"
+#include "cli/terminal_events.h"
 
 namespace tessaril::cli {
-
-RowContext OpenedTable::MakeContext() const {
-  return RowContext(layout, *db, TextDecoding(&collations, database), options,
-                    catalog.sql2000Layout);
-}
 
 RecordOptions RowRecordOptions(const Arguments& args) {
   RecordOptions options;
@@ -28,44 +22,34 @@ std::unique_ptr<DatabaseFile> OpenDataFile(const std::string& path, InventoryMod
   return std::move(db).value();
 }
 
-OpenedCatalog OpenCatalog(const std::string& path, const RecordOptions& options) {
-  OpenedCatalog out;
-  out.db = OpenDataFile(path);
-  if (out.db) {
-    NullProgress progress;
-    out.catalog = BuildCatalog(*out.db, options, progress);
-  }
-  return out;
+ScanSnapshot OpenDatabaseOf(const Arguments& args) {
+  OpenRequest request;
+  request.path = args.positional.at(0);
+  request.settings.advancedMode = args.Has("--advanced");
+  request.settings.carveDeletedRecords = args.Has("--carve");
+  request.settings.showDeletedRecords = args.Has("--deleted") || args.Has("--carve");
+  request.collations = std::make_shared<const CollationTable>(CollationTable::LoadBesideProgram());
+  TerminalEvents events(false);
+  StopFlag stop;
+  Result<std::shared_ptr<ScanResult>> opened = OpenDatabase(request, events, stop);
+  if (!opened) return nullptr;  // the failure was told to events
+  return std::move(opened).value();
 }
 
-std::unique_ptr<OpenedTable> OpenTable(const Arguments& args, int& status) {
-  const std::string& path = args.positional.at(0);
-  const std::string& name = args.positional.at(1);
-  const RecordOptions options = RowRecordOptions(args);
-  OpenedCatalog opened = OpenCatalog(path, options);
-  if (!opened.db) {
-    status = kExitFailed;
+std::unique_ptr<TableReader> OpenTableOf(const ScanSnapshot& scan, const std::string& name,
+                                         const StopFlag* stop) {
+  const Result<const CatalogObject*> object =
+      FindObjectByName(scan->catalog, name, NameScope::kTables);
+  if (!object) {
+    PrintError(object.error());
     return nullptr;
   }
-  auto table = std::make_unique<OpenedTable>();
-  table->db = std::move(opened.db);
-  table->options = options;
-  table->catalog = std::move(opened.catalog);
-  table->layout = BuildTableLayout(table->catalog, *table->db, name, "U ", {}, options);
-  if (table->layout.object.id == -1 || !table->layout.layoutReady) {
-    table->layout = BuildTableLayout(table->catalog, *table->db, name, "S ", {}, options);
-  }
-  if (!table->layout.layoutReady) {
-    PrintError("no table named " + name);
-    status = kExitFailed;
+  Result<std::unique_ptr<TableReader>> table = TableReader::Open(scan, (*object)->id, stop);
+  if (!table) {
+    PrintError(table.error());
     return nullptr;
   }
-  table->collations = CollationTable::LoadBesideProgram();
-  if (const auto boot = ReadBootPage(*table->db)) {
-    ApplyDatabaseCollation(table->collations, boot->collationId, {}, table->database);
-  }
-  status = kExitOk;
-  return table;
+  return std::move(table).value();
 }
 
 }  // namespace tessaril::cli

@@ -1,49 +1,32 @@
-// One table of a data file, opened for reading its rows: the file, its
-// catalog, the table's layout and the collations its text is decoded with.
+// Opening what a command reads: a data file alone (the page commands), or a
+// database as a scan reads it, and one of its tables through the session's
+// table reader. Failures are reported on stderr; the results are then null.
 #pragma once
 
 #include <memory>
 #include <string>
 
-#include "catalog/catalog_builder.h"
-#include "catalog/table_layout.h"
 #include "cli/arguments.h"
-#include "cli/terminal_events.h"
-#include "values/row_renderer.h"
+#include "session/scan_result.h"
+#include "session/table_reader.h"
+#include "storage/database_file.h"
 
 namespace tessaril::cli {
 
-// Opens a data file; a failure is reported on stderr and gives null.
+// Opens a data file and maps its pages.
 std::unique_ptr<DatabaseFile> OpenDataFile(const std::string& path,
                                            InventoryMode mode = InventoryMode::kMap);
-
-// A data file with its catalog rebuilt; db is null when the file could not
-// be opened (the failure was reported on stderr).
-struct OpenedCatalog {
-  std::unique_ptr<DatabaseFile> db;
-  Catalog catalog;
-};
-OpenedCatalog OpenCatalog(const std::string& path, const RecordOptions& options = {});
-
-struct OpenedTable {
-  std::unique_ptr<DatabaseFile> db;
-  Catalog catalog;
-  TableLayout layout;
-  CollationTable collations;
-  CollationResult database;
-  RecordOptions options;
-
-  // A walk over the table's pages; the table must outlive it.
-  RowContext MakeContext() const;
-};
 
 // The record options of --deleted and --carve.
 RecordOptions RowRecordOptions(const Arguments& args);
 
-// Opens the file named by the first positional argument and lays out the
-// table the second names (a user table, else a system table), with the
-// record options of --deleted and --carve. Failures are reported on stderr;
-// the result is then null and status holds the exit status.
-std::unique_ptr<OpenedTable> OpenTable(const Arguments& args, int& status);
+// The database of the first positional argument, read with the options of
+// --advanced, --deleted and --carve (those the command knows) and the
+// collation table beside the program.
+ScanSnapshot OpenDatabaseOf(const Arguments& args);
+
+// The table the user named (see FindObjectByName), laid out for reading.
+std::unique_ptr<TableReader> OpenTableOf(const ScanSnapshot& scan, const std::string& name,
+                                         const StopFlag* stop = nullptr);
 
 }  // namespace tessaril::cli

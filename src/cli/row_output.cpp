@@ -8,8 +8,10 @@
 namespace tessaril::cli {
 namespace {
 
-std::string CsvField(const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+std::string CsvField(const std::string& text, bool quoteEmpty) {
+  if (!(quoteEmpty && text.empty()) && text.find_first_of(",\"\r\n") == std::string::npos) {
+    return text;
+  }
   std::string out = "\"";
   for (char ch : text) {
     if (ch == '"') out += '"';
@@ -65,12 +67,14 @@ constexpr std::size_t kShownCharacters = 64;
 
 }  // namespace
 
-std::string ShortenedLargeValue(const std::string& text) {
-  const std::size_t characters = Width(text);
-  if (characters <= kShownCharacters) return text;
+Cell ShortenedCell(Cell cell) {
+  const std::size_t characters = Width(cell.text);
+  if (characters <= kShownCharacters) return cell;
   std::size_t cut = 0;
-  for (std::size_t n = 0; n < kShownCharacters; ++n) NextUtf8(text, cut);
-  return text.substr(0, cut) + "...[" + std::to_string(characters) + " chars]";
+  for (std::size_t n = 0; n < kShownCharacters; ++n) NextUtf8(cell.text, cut);
+  cell.text = cell.text.substr(0, cut) + "...[" + std::to_string(characters) + " chars]";
+  cell.fullLength = characters;
+  return cell;
 }
 
 std::optional<RowFormat> ParseRowFormat(const std::string& name) {
@@ -91,34 +95,43 @@ RowWriter::RowWriter(std::ostream& out, RowFormat format, const std::vector<Colu
     names_.push_back(columns[i].name);
   }
   if (format_ == RowFormat::kText) pending_.push_back(names_);
-  if (format_ == RowFormat::kTsv || format_ == RowFormat::kCsv) WriteLine(names_, true);
+  if (format_ == RowFormat::kTsv || format_ == RowFormat::kCsv) WriteHeader();
 }
 
-std::vector<std::string> RowWriter::Cells(const RenderedRow& row) const {
-  std::vector<std::string> cells;
+std::vector<Cell> RowWriter::Cells(const RenderedRow& row) const {
+  std::vector<Cell> cells;
   for (std::size_t k = 0; k < shown_.size(); ++k) {
     const std::size_t i = shown_[k];
-    const std::string& text = i < row.values.size() ? row.values[i] : std::string();
-    cells.push_back(shortened_[k] ? ShortenedLargeValue(text) : text);
+    Cell cell = i < row.cells.size() ? row.cells[i] : Cell();
+    if (shortened_[k] && !cell.null) cell = ShortenedCell(std::move(cell));
+    cells.push_back(std::move(cell));
   }
   return cells;
 }
 
 void RowWriter::Write(const RenderedRow& row) {
-  const std::vector<std::string> cells = Cells(row);
+  std::vector<Cell> cells = Cells(row);
   if (format_ == RowFormat::kText) {
-    pending_.push_back(cells);
+    std::vector<std::string> texts;
+    for (const Cell& cell : cells) texts.emplace_back(cell.Shown());
+    pending_.push_back(std::move(texts));
     return;
   }
-  WriteLine(cells, false);
+  WriteLine(cells);
 }
 
-void RowWriter::WriteLine(const std::vector<std::string>& cells, bool header) {
+void RowWriter::WriteHeader() {
+  std::vector<Cell> cells;
+  for (const std::string& name : names_) cells.push_back(Cell::Text(name));
+  WriteLine(cells);
+}
+
+void RowWriter::WriteLine(const std::vector<Cell>& cells) {
   if (format_ == RowFormat::kJson) {
     out_ << '{';
     for (std::size_t i = 0; i < cells.size(); ++i) {
       out_ << (i ? "," : "") << JsonString(names_[i]) << ':'
-           << (cells[i] == "NULL" ? "null" : JsonString(cells[i]));
+           << (cells[i].null ? "null" : JsonString(cells[i].text));
     }
     out_ << "}\n";
     return;
@@ -126,10 +139,14 @@ void RowWriter::WriteLine(const std::vector<std::string>& cells, bool header) {
   const char separator = format_ == RowFormat::kCsv ? ',' : '\t';
   for (std::size_t i = 0; i < cells.size(); ++i) {
     if (i) out_ << separator;
-    out_ << (format_ == RowFormat::kCsv ? CsvField(cells[i]) : TsvField(cells[i]));
+    // CSV: NULL is an empty field, the empty string a quoted one.
+    if (format_ == RowFormat::kCsv) {
+      out_ << (cells[i].null ? std::string() : CsvField(cells[i].text, true));
+    } else {
+      out_ << TsvField(std::string(cells[i].Shown()));
+    }
   }
   out_ << (format_ == RowFormat::kCsv ? "\r\n" : "\n");
-  (void)header;
 }
 
 void RowWriter::Finish() {

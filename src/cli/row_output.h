@@ -1,5 +1,5 @@
-// Writing rendered rows: aligned text for a terminal, TSV, CSV (RFC 4180)
-// or JSON (one object a line).
+// Writing rendered rows: aligned text for a terminal, TSV, CSV (RFC 4180:
+// NULL an empty field, the empty string "") or JSON Lines (NULL is null).
 #pragma once
 
 #include <optional>
@@ -15,14 +15,14 @@ namespace tessaril::cli {
 enum class RowFormat { kText, kTsv, kCsv, kJson };
 std::optional<RowFormat> ParseRowFormat(const std::string& name);
 
-// The first 64 characters of text, then "...[N chars]" with its whole
-// length; shorter text unchanged.
-std::string ShortenedLargeValue(const std::string& text);
+// The first 64 characters of the cell's text, then "...[N chars]" with its
+// whole length (also kept as the cell's full length); shorter text unchanged.
+Cell ShortenedCell(Cell cell);
 
 class RowWriter {
  public:
   // shortenLargeValues cuts the values of columns that hold large values
-  // (ShortenedLargeValue) for a reader at a terminal.
+  // (ShortenedCell) for a reader at a terminal.
   RowWriter(std::ostream& out, RowFormat format, const std::vector<ColumnDef>& columns,
             bool shortenLargeValues = false);
   void Write(const RenderedRow& row);
@@ -30,8 +30,9 @@ class RowWriter {
   void Finish();
 
  private:
-  std::vector<std::string> Cells(const RenderedRow& row) const;
-  void WriteLine(const std::vector<std::string>& cells, bool header);
+  std::vector<Cell> Cells(const RenderedRow& row) const;
+  void WriteHeader();
+  void WriteLine(const std::vector<Cell>& cells);
 
   std::ostream& out_;
   RowFormat format_;

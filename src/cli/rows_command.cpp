@@ -6,7 +6,7 @@
 #include "cli/commands.h"
 #include "cli/opened_table.h"
 #include "cli/row_output.h"
-#include "session/record_pager.h"
+#include "cli/terminal_events.h"
 
 namespace tessaril::cli {
 
@@ -14,7 +14,8 @@ const char* const kRowsUsage =
     "usage: tessaril-cli rows FILE TABLE [--page N | --all] [--format text|tsv|csv|json]\n"
     "                         [--advanced] [--deleted] [--carve] [--full]\n"
     "  The rows of a table, 1000 a page (default: page 1), then on stderr the page\n"
-    "  label and the rows shown. NULL is the text NULL (null in json).\n"
+    "  label and the rows shown. NULL is the text NULL in text and tsv, an empty\n"
+    "  field in csv (the empty string is \"\") and null in json (one object a line).\n"
     "  Large values (text, ntext, image, xml, the (max) types) are written in full,\n"
     "  except in the text format, which cuts them to 64 characters followed by\n"
     "  \"...[N chars]\" with the whole length.\n"
@@ -41,25 +42,24 @@ int RowsCommand(const std::vector<std::string>& words) {
                        : "--page takes a number from 1");
     return kExitUsage;
   }
-  int status = kExitOk;
-  const std::unique_ptr<OpenedTable> table = OpenTable(args, status);
-  if (!table) return status;
-  RowContext context = table->MakeContext();
+  const ScanSnapshot scan = OpenDatabaseOf(args);
+  if (!scan) return kExitFailed;
+  const std::unique_ptr<TableReader> table = OpenTableOf(scan, args.positional[1]);
+  if (!table) return kExitFailed;
 
   const bool shortened = *format == RowFormat::kText && !args.Has("--full");
-  RowWriter writer(std::cout, *format, table->layout.columns, shortened);
-  RecordPager pager(table->catalog, context, args.Has("--advanced"));
-  GridPage page = pager.First();
-  for (std::size_t n = 1; n < pageNumber && pager.hasNext(); ++n) page = pager.Next();
+  RowWriter writer(std::cout, *format, table->layout().columns, shortened);
+  ScanEvents quiet;
   const bool all = args.Has("--all");
-  while (true) {
+  table->ForEachPage(quiet, [&](const GridPage& page) {
+    const RecordPager& pager = table->pager();
     if (pager.pageNumber() == static_cast<int>(pageNumber) || all) {
       for (const RenderedRow& row : page.rows) writer.Write(row);
       std::cerr << pager.PageLabel(page.rowsCounted) << '\n' << pager.CaptionText() << '\n';
     }
-    if (!all || !pager.hasNext()) break;
-    page = pager.Next();
-  }
+    return all || pager.pageNumber() < static_cast<int>(pageNumber);
+  });
+  const RecordPager& pager = table->pager();
   writer.Finish();
   if (pager.pageNumber() < static_cast<int>(pageNumber)) {
     PrintError("the table has " + std::to_string(pager.pageNumber()) + " page(s) of rows");

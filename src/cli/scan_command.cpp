@@ -90,7 +90,7 @@ int ScanCommand(const std::vector<std::string>& words) {
     return kExitUsage;
   }
   ScanSession session;
-  session.collations = CollationTable::LoadBesideProgram();
+  session.SetCollations(CollationTable::LoadBesideProgram());
   if (Status filled = FillOptions(*args, session.options); !filled) {
     PrintError(filled.failure().message, filled.failure().detail);
     return kExitFailed;
@@ -98,20 +98,22 @@ int ScanCommand(const std::vector<std::string>& words) {
   TerminalEvents events;
   InterruptWatcher watcher([&session] { session.RequestStop(); });
   const std::optional<std::string> snapshot = args->Value("--snapshot");
-  const Status begun = snapshot ? session.BeginSnapshotScan(*snapshot, session.options.logFolder,
-                                                            events, LocalTimeNow())
-                                : session.BeginScan(events, LocalTimeNow());
-  if (!begun) {
-    PrintError(begun.error());
+  const Result<ScanJob> job =
+      snapshot ? session.BeginSnapshotScan(*snapshot, session.options.logFolder, LocalTimeNow())
+               : session.BeginScan(LocalTimeNow());
+  if (!job) {
+    PrintError(job.error());
     return kExitFailed;
   }
-  const ScanOutcome outcome = session.RunScan(events);
+  const ScanOutcome outcome = session.RunScan(*job, events);
   bool saved = true;
   if (const auto out = args->Value("--snapshot-out"); out && outcome == ScanOutcome::kCompleted) {
-    saved = session.SaveSnapshot(*out, events).ok();
+    const Status written = session.SaveSnapshot(*out, events);
+    if (!written) PrintError(written.failure().message, written.failure().detail);
+    saved = written.ok();
   }
   if (session.scanLog().isOpen()) {
-    std::cerr << "Log file path : " << session.scanLog().path() << '\n';
+    std::cerr << kLogFilePathPrefix << session.scanLog().path() << '\n';
   } else if (!session.options.logFolder.empty()) {
     PrintError("the scan log could not be written", session.options.logFolder);
   }

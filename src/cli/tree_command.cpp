@@ -57,13 +57,14 @@ bool ExpandTables(ScanSession& session, const std::vector<std::string>& names) {
     }
     tables.push_back(id);
   }
-  RecordOptions options;
-  options.stop = &session.stopFlag();
+  // Opening each table in the viewer builds its subtree, as a click does.
+  ScanEvents quiet;
   for (TreeItemId id : tables) {
-    const TreeItem& item = tree.item(id);
-    const TableLayout layout = BuildTableLayout(*session.catalog(), *session.databaseFile(),
-                                                item.text, item.typeCode, {}, options);
-    tree.BuildTableSubtree(id, layout, session.sql2000Layout());
+    const Result<ViewerOutcome> shown = session.ShowTreeItem(id, quiet);
+    if (!shown) {
+      PrintError(shown.error());
+      return false;
+    }
   }
   return found;
 }
@@ -82,16 +83,17 @@ int TreeCommand(const std::vector<std::string>& words) {
   const CommandLine line = ParseCommandLine(words, kTreeUsage, 1, {"--advanced"}, {"--expand"});
   if (!line.args) return line.status;
   ScanSession session;
-  session.collations = CollationTable::LoadBesideProgram();
+  session.SetCollations(CollationTable::LoadBesideProgram());
   session.options.dataFilePath = line.args->positional[0];
   session.options.recoveryMode = line.args->Has("--advanced") ? kAdvancedMode : kStandardMode;
   TerminalEvents events(false);
   InterruptWatcher watcher([&session] { session.RequestStop(); });
-  if (Status begun = session.BeginScan(events, std::tm{}); !begun) {
-    PrintError(begun.error());
+  const Result<ScanJob> job = session.BeginScan(std::tm{});
+  if (!job) {
+    PrintError(job.error());
     return kExitFailed;
   }
-  if (session.RunScan(events) != ScanOutcome::kCompleted) {
+  if (session.RunScan(*job, events) != ScanOutcome::kCompleted) {
     if (!events.fatalReported()) PrintError("the file holds no usable catalog");
     return watcher.interrupted() ? kExitInterrupted : kExitFailed;
   }

@@ -1,14 +1,14 @@
 // value: one value of one row, as text or as its stored bytes.
 #include <strings.h>
 #include <algorithm>
-#include <fstream>
 #include <iostream>
 #include <optional>
 
+#include "base/output_file.h"
 #include "cli/command_line.h"
 #include "cli/commands.h"
 #include "cli/opened_table.h"
-#include "session/record_pager.h"
+#include "cli/terminal_events.h"
 #include "values/large_value.h"
 
 namespace tessaril::cli {
@@ -39,26 +39,20 @@ std::optional<std::size_t> FindColumn(const std::vector<ColumnDef>& columns,
 }
 
 // The n-th row (from 1) of the walk, or how many rows there are.
-std::optional<RenderedRow> NthRow(RecordPager& pager, std::int64_t n, std::int64_t& rowsSeen) {
+std::optional<RenderedRow> NthRow(TableReader& table, std::int64_t n, std::int64_t& rowsSeen) {
   rowsSeen = 0;
-  for (GridPage page = pager.First();; page = pager.Next()) {
+  std::optional<RenderedRow> found;
+  ScanEvents quiet;
+  table.ForEachPage(quiet, [&](const GridPage& page) {
     const auto count = static_cast<std::int64_t>(page.rows.size());
-    if (n <= rowsSeen + count) return page.rows[static_cast<std::size_t>(n - rowsSeen - 1)];
+    if (n <= rowsSeen + count) {
+      found = page.rows[static_cast<std::size_t>(n - rowsSeen - 1)];
+      return false;
+    }
     rowsSeen += count;
-    if (!pager.hasNext()) return std::nullopt;
-  }
-}
-
-bool WriteBytes(const std::string& out, const std::vector<std::uint8_t>& bytes) {
-  const auto* data = reinterpret_cast<const char*>(bytes.data());
-  if (out == "-") {
-    std::cout.write(data, static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(std::cout.flush());
-  }
-  std::ofstream file(out, std::ios::binary | std::ios::trunc);
-  file.write(data, static_cast<std::streamsize>(bytes.size()));
-  file.close();
-  return static_cast<bool>(file);
+    return true;
+  });
+  return found;
 }
 
 }  // namespace
@@ -81,18 +75,17 @@ int ValueCommand(const std::vector<std::string>& words) {
     std::cerr << kValueUsage;
     return kExitUsage;
   }
-  int status = kExitOk;
-  const std::unique_ptr<OpenedTable> table = OpenTable(args, status);
-  if (!table) return status;
-  const std::optional<std::size_t> column = FindColumn(table->layout.columns, *columnName);
+  const ScanSnapshot scan = OpenDatabaseOf(args);
+  if (!scan) return kExitFailed;
+  const std::unique_ptr<TableReader> table = OpenTableOf(scan, args.positional[1]);
+  if (!table) return kExitFailed;
+  const std::optional<std::size_t> column = FindColumn(table->layout().columns, *columnName);
   if (!column) {
     PrintError("table " + args.positional[1] + " has no column named " + *columnName);
     return kExitFailed;
   }
-  RowContext context = table->MakeContext();
-  RecordPager pager(table->catalog, context, args.Has("--advanced"));
   std::int64_t rowsSeen = 0;
-  const std::optional<RenderedRow> row = NthRow(pager, rowNumber, rowsSeen);
+  const std::optional<RenderedRow> row = NthRow(*table, rowNumber, rowsSeen);
   if (!row) {
     PrintError("row " + std::to_string(rowNumber) + " is out of range: the table has " +
                std::to_string(rowsSeen) + " row(s)");
@@ -100,19 +93,28 @@ int ValueCommand(const std::vector<std::string>& words) {
   }
   const std::optional<std::string> out = args.Value("--raw");
   if (!out) {
-    std::cout << row->values[*column] << '\n';
+    std::cout << row->cells[*column].Shown() << '\n';
     return kExitOk;
   }
   // The row's page once more, keeping the bytes of this one value.
   ValueCapture capture{row->id, *column, std::nullopt};
+  RowContext& context = table->context();
   context.capture = &capture;
   (void)ReadPageRows(row->id.page, context);
+  context.capture = nullptr;
   if (!capture.bytes) {
     PrintError("the value has no stored bytes (it is NULL or could not be read)");
     return kExitFailed;
   }
-  if (!WriteBytes(*out, *capture.bytes)) {
-    PrintError("cannot write " + *out);
+  if (*out == "-") {
+    std::cout.write(reinterpret_cast<const char*>(capture.bytes->data()),
+                    static_cast<std::streamsize>(capture.bytes->size()));
+    return std::cout.flush() ? kExitOk : kExitFailed;
+  }
+  const Status written =
+      WriteOutputFile(*out, scan->protectedFiles, capture.bytes->data(), capture.bytes->size());
+  if (!written) {
+    PrintError(written.failure().message, written.failure().detail);
     return kExitFailed;
   }
   return kExitOk;

@@ -97,12 +97,13 @@ TreeItemId ObjectTree::FolderOf(const CatalogObject& object) const {
 }
 
 bool ObjectTree::Fill(const Catalog& catalog, const DatabaseFile& db, const RecordOptions& options,
-                      const TreeBuildReport& report, const StopFlag& stop) {
+                      ScanEvents& events, const StopFlag& stop) {
   const std::size_t n = catalog.objects.size();
   if (n == 0 || items_.empty()) return false;
-  report.progress.ProgressRange(0, n);
-  report.captionAndLog(kCreatingTreeText);
-  report.progress.ProgressPos(0);
+  events.ProgressRange(0, n);
+  events.CaptionText(kCreatingTreeText);
+  events.LogLine(kCreatingTreeText);
+  events.ProgressPos(0);
   // A stop ends the filling early; the items made so far stay.
   const bool anyNamed = std::any_of(catalog.objects.begin(), catalog.objects.end(),
                                     [](const CatalogObject& o) { return !o.name.empty(); });
@@ -129,12 +130,13 @@ bool ObjectTree::Fill(const Catalog& catalog, const DatabaseFile& db, const Reco
       const TableLayout layout = BuildTableLayout(catalog, db, object.name, type, {}, options);
       items_[id].bold = !layout.columns.empty() && !layout.pages.empty();
     }
-    report.progress.ProgressPos(i);
+    events.ProgressPos(i);
   }
   SortChildren(folder(TreeFolder::kStoreProcedure));
   SortChildren(folder(TreeFolder::kFunction));
-  report.captionAndLog(kTreeDoneText);
-  report.progress.ProgressPos(n);
+  events.CaptionText(kTreeDoneText);
+  events.LogLine(kTreeDoneText);
+  events.ProgressPos(n);
   return anyNamed;
 }
 

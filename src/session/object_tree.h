@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/events.h"
 #include "base/progress.h"
 #include "base/stop_flag.h"
 #include "catalog/catalog.h"
@@ -66,13 +67,6 @@ struct TreeItem {
 
 enum class CheckState { kUnchecked, kChecked, kPartlyChecked };
 
-// Where the build reports: progress and the lines shown in the caption bar
-// and logged.
-struct TreeBuildReport {
-  ProgressSink& progress;
-  std::function<void(std::string_view)> captionAndLog;
-};
-
 class ObjectTree {
  public:
   ObjectTree() { Clear(); }
@@ -82,11 +76,12 @@ class ObjectTree {
   // The root, labelled rootName, and the nine folders.
   void CreateFixedItems(const std::string& rootName);
   // One item per named object of the catalog; tables in bold when they have
-  // columns and pages. False when the catalog has no named object. A stop
+  // columns and pages. Progress and the build's lines (caption bar and log)
+  // go to events. False when the catalog has no named object. A stop
   // request ends the filling with the items made so far. Objects SQL Server owns go to
   // "System Tables" when they are tables and get no item otherwise.
   bool Fill(const Catalog& catalog, const DatabaseFile& db, const RecordOptions& options,
-            const TreeBuildReport& report, const StopFlag& stop);
+            ScanEvents& events, const StopFlag& stop);
   // Sorts an item's children by text, ignoring case (not recursive).
   void SortChildren(TreeItemId item);
 

@@ -2,8 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "catalog/opened_catalog.h"
 #include "testing/corpus.h"
+#include "testing/opened_catalog.h"
+#include "testing/recording_events.h"
 
 namespace tessaril {
 namespace {
@@ -13,13 +14,6 @@ std::vector<std::string> ChildTexts(const ObjectTree& tree, TreeItemId item) {
   for (TreeItemId c : tree.item(item).children) texts.push_back(tree.item(c).text);
   return texts;
 }
-
-struct Lines {
-  std::vector<std::string> lines;
-  std::function<void(std::string_view)> sink() {
-    return [this](std::string_view t) { lines.emplace_back(t); };
-  }
-};
 
 CatalogObject Object(std::int32_t id, std::string name, std::string type, bool system = false) {
   CatalogObject o;
@@ -61,20 +55,20 @@ TEST(ObjectTreeTest, FillSortsProceduresAndKeepsViewsReversed) {
 
   ObjectTree tree;
   tree.CreateFixedItems("db");
-  NullProgress progress;
-  Lines log;
+  testing::RecordingEvents log;
   StopFlag stop;
-  ASSERT_TRUE(tree.Fill(catalog, *opened.db, RecordOptions(), {progress, log.sink()}, stop));
+  ASSERT_TRUE(tree.Fill(catalog, *opened.db, RecordOptions(), log, stop));
   EXPECT_EQ(ChildTexts(tree, tree.folder(TreeFolder::kStoreProcedure)),
             (std::vector<std::string>{"p_a", "p_b", "p_c"}));
   EXPECT_EQ(ChildTexts(tree, tree.folder(TreeFolder::kViews)),
             (std::vector<std::string>{"v_b", "v_a", "v_c"}));
   EXPECT_TRUE(tree.item(tree.folder(TreeFolder::kUserTables)).children.empty());
-  EXPECT_EQ(log.lines, (std::vector<std::string>{kCreatingTreeText, kTreeDoneText}));
+  EXPECT_EQ(log.logLines(), (std::vector<std::string>{kCreatingTreeText, kTreeDoneText}));
+  EXPECT_EQ(log.captions(), (std::vector<std::string>{kCreatingTreeText, kTreeDoneText}));
 
   Catalog unnamed;
   unnamed.objects.push_back(Object(7, "", "U "));
-  EXPECT_FALSE(tree.Fill(unnamed, *opened.db, RecordOptions(), {progress, log.sink()}, stop));
+  EXPECT_FALSE(tree.Fill(unnamed, *opened.db, RecordOptions(), log, stop));
 }
 
 TEST(ObjectTreeTest, CheckBoxesFollowTheirDescendants) {
@@ -121,10 +115,9 @@ TEST(ObjectTreeTest, NorthwindTablesAndTheirSubtree) {
   ASSERT_NE(opened.db, nullptr);
   ObjectTree tree;
   tree.CreateFixedItems("Northwind");
-  NullProgress progress;
-  Lines log;
+  testing::RecordingEvents log;
   StopFlag stop;
-  ASSERT_TRUE(tree.Fill(opened.catalog, *opened.db, RecordOptions(), {progress, log.sink()}, stop));
+  ASSERT_TRUE(tree.Fill(opened.catalog, *opened.db, RecordOptions(), log, stop));
   tree.SortChildren(tree.folder(TreeFolder::kUserTables));
 
   const TreeItemId orders = tree.FindObject(TreeFolder::kUserTables, "Orders");

@@ -36,16 +36,49 @@ SelectedKind KindOfConstraint(std::string_view type) {
   return SelectedKind::kConstraint;
 }
 
-// A line of the outcome, also told to the source's listener as it comes.
+// A line of the outcome, also told to the source's events as it comes.
 void LogLine(const ViewerSource& source, ViewerOutcome& out, std::string_view line) {
   out.logLines.emplace_back(line);
-  if (source.logLine) source.logLine(line);
+  if (source.events != nullptr) source.events->LogLine(line);
 }
+
+// The table an item stands for: the one with the item's id when it carries
+// the item's name, else the first table of its name and type (user tables
+// before system tables when the item does not say).
+const CatalogObject* TableOf(const Catalog& catalog, const SelectedItem& item) {
+  const CatalogObject* byId = item.objectId != 0 ? catalog.FindObject(item.objectId) : nullptr;
+  if (byId != nullptr && byId->name == item.name && IsTableType(byId->type)) return byId;
+  for (const char* type : {"U ", "S "}) {
+    if (IsTableType(item.typeCode) && item.typeCode != type) continue;
+    for (const CatalogObject& o : catalog.objects) {
+      if (o.name == item.name && o.type == type) return &o;
+    }
+  }
+  return nullptr;
+}
+
+// The module text walk's reports: its log lines join the outcome's, the
+// rest goes on to the source's events.
+class OutcomeEvents final : public ScanEvents {
+ public:
+  OutcomeEvents(const ViewerSource& source, ViewerOutcome& out) : source_(source), out_(out) {}
+  void ProgressRange(std::uint64_t low, std::uint64_t high) override {
+    if (source_.events != nullptr) source_.events->ProgressRange(low, high);
+  }
+  void ProgressPos(std::uint64_t position) override {
+    if (source_.events != nullptr) source_.events->ProgressPos(position);
+  }
+  void LogLine(std::string_view line) override { tessaril::LogLine(source_, out_, line); }
+
+ private:
+  const ViewerSource& source_;
+  ViewerOutcome& out_;
+};
 
 class Viewer {
  public:
   Viewer(const ViewerSource& source, ViewerOutcome& out)
-      : source_(source), catalog_(*source.catalog), out_(out) {}
+      : source_(source), catalog_(source.scan->catalog), out_(out) {}
 
   void Show(const SelectedItem& item) {
     switch (item.kind) {
@@ -71,24 +104,19 @@ class Viewer {
   }
 
   void ShowTable(const SelectedItem& item) {
-    const std::vector<std::string> types = IsTableType(item.typeCode)
-                                               ? std::vector<std::string>{item.typeCode}
-                                               : std::vector<std::string>{"U ", "S "};
-    for (const std::string& type : types) {
-      TableLayout layout = BuildTableLayout(catalog_, *source_.db, item.name, type,
-                                            ModuleTextList(), source_.recordOptions);
-      if (source_.tableLaidOut) source_.tableLaidOut(layout);
-      if (!layout.layoutReady || layout.columns.empty()) continue;
-      out_.table =
-          std::make_unique<TableView>(catalog_, *source_.db, std::move(layout),
-                                      TextDecoding(source_.collations, source_.databaseCollation),
-                                      source_.recordOptions, source_.advancedMode);
-      out_.table->pager().SetReport(source_.pagerReport);
-      out_.firstPage = out_.table->pager().First();
-      out_.nextEnabled = out_.table->pager().hasNext();
-      out_.display = ViewerDisplay::kRecords;
-      return;
-    }
+    const CatalogObject* table = TableOf(catalog_, item);
+    if (table == nullptr) return;
+    const ScanResult& scan = *source_.scan;
+    TableLayout layout =
+        BuildTableLayout(catalog_, *scan.db, *table, ModuleTextList(), scan.Records(source_.stop));
+    if (source_.tableLaidOut) source_.tableLaidOut(layout);
+    if (!layout.layoutReady || layout.columns.empty()) return;
+    out_.table = TableReader::FromLayout(source_.scan, std::move(layout), source_.stop);
+    ScanEvents silent;
+    ScanEvents& events = source_.events != nullptr ? *source_.events : silent;
+    out_.firstPage = out_.table->First(events);
+    out_.nextEnabled = out_.table->pager().hasNext();
+    out_.display = ViewerDisplay::kRecords;
   }
 
   void ShowKey(const SelectedItem& item) {
@@ -115,10 +143,10 @@ class Viewer {
     const CatalogObject* object = ResolveObject(catalog_, item);
     if (object == nullptr || !IsModuleType(object->type)) return;
     StopFlag noStop;
-    const StopFlag* stop = source_.recordOptions.stop;
-    const ModuleTextSource moduleSource{
-        *source_.db, catalog_, stop != nullptr ? *stop : noStop, source_.progress,
-        [this](std::string_view line) { LogLine(source_, out_, line); }};
+    const StopFlag* stop = source_.stop;
+    OutcomeEvents events(source_, out_);
+    const ModuleTextSource moduleSource{*source_.scan->db, catalog_,
+                                        stop != nullptr ? *stop : noStop, &events};
     const std::string definition =
         source_.moduleTexts != nullptr
             ? BuildModuleText(*source_.moduleTexts, moduleSource, std::to_string(object->id))
@@ -162,16 +190,9 @@ SelectedItem SelectedItemOf(const CatalogObject& object) {
   return item;
 }
 
-TableView::TableView(const Catalog& catalog, const DatabaseFile& db, TableLayout layout,
-                     TextDecoding text, const RecordOptions& options, bool advancedMode)
-    : layout_(std::move(layout)),
-      context_(layout_, db, std::move(text), options, catalog.sql2000Layout),
-      pager_(catalog, context_, advancedMode) {}
-
 ViewerOutcome ShowObject(const ViewerSource& source, const SelectedItem& item) {
   ViewerOutcome out;
-  if (source.db == nullptr || source.catalog == nullptr || item.kind == SelectedKind::kRoot ||
-      item.name.empty()) {
+  if (!source.scan || item.kind == SelectedKind::kRoot || item.name.empty()) {
     return out;
   }
   out.completed = true;
@@ -179,8 +200,7 @@ ViewerOutcome ShowObject(const ViewerSource& source, const SelectedItem& item) {
   Viewer(source, out).Show(item);
 
   const std::size_t n = out.display == ViewerDisplay::kRecords ? out.firstPage.rows.size() : 0;
-  out.pageLabel = "Page1 - [" + std::to_string(n) + "](" + (n > 0 ? "1" : "0") + "-" +
-                  std::to_string(n) + ") Records";
+  out.pageLabel = PageLabelText(1, static_cast<std::int64_t>(n), 0, static_cast<std::int64_t>(n));
   out.caption = item.name + "[" + std::to_string(n) + "]";
   LogLine(source, out, out.caption);
   LogLine(source, out, kViewerDoneText);

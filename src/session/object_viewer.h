@@ -10,11 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "base/progress.h"
+#include "base/events.h"
 #include "catalog/catalog.h"
 #include "catalog/table_layout.h"
 #include "session/object_tree.h"
 #include "session/record_pager.h"
+#include "session/scan_result.h"
+#include "session/table_reader.h"
 #include "values/collation_table.h"
 #include "values/module_text.h"
 
@@ -51,43 +53,17 @@ SelectedItem SelectedItemOf(const CatalogObject& object);
 // The same for an item of the object tree.
 SelectedItem SelectedItemOf(const ObjectTree& tree, TreeItemId id);
 
-// What the viewer reads.
+// What the viewer reads, and where it reports.
 struct ViewerSource {
-  const DatabaseFile* db = nullptr;  // null: no scan has built a catalog
-  const Catalog* catalog = nullptr;
+  ScanSnapshot scan;                   // null: no scan has built a catalog
   ModuleTexts* moduleTexts = nullptr;  // the scan's lists; the viewer list is filled on demand
-  const CollationTable* collations = nullptr;
-  CollationResult databaseCollation;
-  RecordOptions recordOptions;  // deleted rows, carving and the stop request
-  bool advancedMode = false;
-  ProgressSink* progress = nullptr;  // progress of a module text walk; null for none
-  // Where the table's pager reports its rows and end messages; null for
-  // nowhere. Kept by the pager for its later pages.
-  PagerReport* pagerReport = nullptr;
+  const StopFlag* stop = nullptr;      // ends walks early; null for none
+  // Progress, log lines as they come (before the outcome holds them all),
+  // and the table pager's captions and end messages; null for nowhere.
+  ScanEvents* events = nullptr;
   // Told of every layout the viewer builds for a table, before its rows are
   // read (the tree adds the table's keys and columns); empty for nobody.
   std::function<void(const TableLayout&)> tableLaidOut;
-  // Told of every log line as it comes, before the outcome holds them all;
-  // empty for nobody.
-  std::function<void(std::string_view)> logLine;
-};
-
-// A table shown in the grid: its layout, and the pager that the page
-// workers go on with (Next Records, Previous Records).
-class TableView {
- public:
-  TableView(const Catalog& catalog, const DatabaseFile& db, TableLayout layout, TextDecoding text,
-            const RecordOptions& options, bool advancedMode);
-  TableView(const TableView&) = delete;
-  TableView& operator=(const TableView&) = delete;
-
-  const TableLayout& layout() const { return layout_; }
-  RecordPager& pager() { return pager_; }
-
- private:
-  TableLayout layout_;
-  RowContext context_;
-  RecordPager pager_;
 };
 
 enum class ViewerDisplay {
@@ -101,12 +77,12 @@ struct ViewerOutcome {
   // without text. Nothing else below is then set.
   bool completed = false;
   ViewerDisplay display = ViewerDisplay::kNothing;
-  std::string text;                  // kText: the definition or statement
-  std::unique_ptr<TableView> table;  // kRecords
-  GridPage firstPage;                // kRecords: the rows shown
-  bool nextEnabled = false;          // Next Records; Previous Records starts disabled
-  std::string pageLabel;             // "Page1 - [57](1-57) Records"
-  std::string caption;               // "Customers[57]"
+  std::string text;                    // kText: the definition or statement
+  std::unique_ptr<TableReader> table;  // kRecords: the pager Next and Previous go on with
+  GridPage firstPage;                  // kRecords: the rows shown
+  bool nextEnabled = false;            // Next Records; Previous Records starts disabled
+  std::string pageLabel;               // "Page1 - [57](1-57) Records"
+  std::string caption;                 // "Customers[57]"
   // The lines for the log pane and the scan log, in order: the start line,
   // those of a module text walk when one ran, the caption, the done line.
   std::vector<std::string> logLines;

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "catalog/opened_catalog.h"
 #include "testing/corpus.h"
+#include "testing/opened_scan.h"
 
 namespace tessaril {
 namespace {
@@ -61,16 +61,15 @@ TEST_P(ObjectViewerDecisions, ShowsWhatTheItemStandsFor) {
   TESSARIL_REQUIRE_CORPUS();
   const auto file = testing::FindCorpusFile("sql2008r2_northwind");
   ASSERT_TRUE(file);
-  const testing::OpenedCatalog opened = testing::OpenWithCatalog(file->path.string());
-  ASSERT_TRUE(opened.db);
+  const ScanSnapshot scan = testing::OpenScan(file->path.string());
+  ASSERT_TRUE(scan);
   const ViewerCase& c = GetParam();
   ModuleTexts texts;
   ViewerSource source;
-  source.db = opened.db.get();
-  source.catalog = &opened.catalog;
+  source.scan = scan;
   source.moduleTexts = &texts;
   const CatalogObject* object = nullptr;
-  for (const CatalogObject& o : opened.catalog.objects) {
+  for (const CatalogObject& o : scan->catalog.objects) {
     if (o.name == c.name && o.type == c.typeCode) object = &o;
   }
   // Items of 2005 and later key folders carry no object id.
@@ -119,10 +118,9 @@ TEST(ObjectViewer, EndsSilentlyWithoutSomethingToShow) {
   TESSARIL_REQUIRE_CORPUS();
   const auto file = testing::FindCorpusFile("sql2008_pubs");
   ASSERT_TRUE(file);
-  const testing::OpenedCatalog opened = testing::OpenWithCatalog(file->path.string());
   ViewerSource source = none;
-  source.db = opened.db.get();
-  source.catalog = &opened.catalog;
+  source.scan = testing::OpenScan(file->path.string());
+  ASSERT_TRUE(source.scan);
   EXPECT_FALSE(ShowObject(source, {0, "", "C:\\DBS\\PUBS.MDF", SelectedKind::kRoot}).completed);
   EXPECT_FALSE(ShowObject(source, {0, "", "", SelectedKind::kModule}).completed);
   EXPECT_TRUE(texts.viewerList.empty());
@@ -134,15 +132,14 @@ TEST(ObjectViewer, SqlServer2000KeyItemsCarryTheirTablesId) {
   TESSARIL_REQUIRE_CORPUS();
   const auto file = testing::FindCorpusFile("sql2000_northwind");
   ASSERT_TRUE(file);
-  const testing::OpenedCatalog opened = testing::OpenWithCatalog(file->path.string());
-  ASSERT_TRUE(opened.db);
+  const ScanSnapshot scan = testing::OpenScan(file->path.string());
+  ASSERT_TRUE(scan);
   ModuleTexts texts;
   ViewerSource source;
-  source.db = opened.db.get();
-  source.catalog = &opened.catalog;
+  source.scan = scan;
   source.moduleTexts = &texts;
   std::int32_t tableId = 0;
-  for (const CatalogObject& o : opened.catalog.objects) {
+  for (const CatalogObject& o : scan->catalog.objects) {
     if (o.name == "Order Details" && o.type == "U ") tableId = o.id;
   }
   const ViewerOutcome shown =

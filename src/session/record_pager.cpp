@@ -9,8 +9,8 @@ namespace tessaril {
 namespace {
 
 bool AllEmpty(const RenderedRow& row) {
-  for (const std::string& v : row.values) {
-    if (!v.empty() && v != kNullText) return false;
+  for (const Cell& cell : row.cells) {
+    if (!cell.null && !cell.text.empty()) return false;
   }
   return true;
 }
@@ -134,94 +134,113 @@ void RecordPager::ChooseAndList() {
   if (pageList_.empty()) ListCollected();
 }
 
-GridPage RecordPager::Load(PagePosition start, std::optional<PagePosition>& stop, bool logRows) {
+GridPage RecordPager::Load(PagePosition start, std::optional<PagePosition>& stop, bool firstPage,
+                           ScanEvents& events) {
   GridPage grid;
   stop.reset();
+  if (firstPage) {
+    const std::size_t range =
+        strategy_ == PageStrategy::kCollectedList ? pageList_.size() : context_.layout.pages.size();
+    if (strategy_ != PageStrategy::kChain2000) events.ProgressRange(0, range);
+  } else {
+    events.ProgressRange(0, kRowsPerGridPage);
+  }
+  std::size_t pagesRead = 0;
   for (auto p = static_cast<std::size_t>(start.page); p < pageList_.size(); ++p) {
     if (context_.options.stopRequested()) break;
     std::vector<RenderedRow> rows = ReadPageRows(pageList_[p], context_);
     const std::size_t firstRecord =
         p == static_cast<std::size_t>(start.page) ? static_cast<std::size_t>(start.record) : 0;
     for (std::size_t r = firstRecord; r < rows.size(); ++r) {
+      if (context_.options.stopRequested()) break;
       if (grid.rowsCounted == static_cast<std::int64_t>(kRowsPerGridPage)) {
         stop = PagePosition{static_cast<std::int64_t>(p), static_cast<std::int64_t>(r)};
         return grid;
       }
-      if (rows[r].values.empty()) continue;
+      if (rows[r].cells.empty()) continue;
       ++grid.rowsCounted;
       // A row with nothing in it is left out only when it was carved from
       // free space; a real row of NULLs and empty strings is shown.
-      if (rows[r].carved && AllEmpty(rows[r])) continue;
+      if (rows[r].origin == RowOrigin::kCarved && AllEmpty(rows[r])) continue;
       grid.rows.push_back(std::move(rows[r]));
-      if (report_ != nullptr) {
-        const std::string inserted = RowInsertedText(static_cast<std::int64_t>(grid.rows.size()));
-        report_->Caption(inserted);
-        if (logRows) report_->LogFile(inserted);
+      const std::string inserted = RowInsertedText(static_cast<std::int64_t>(grid.rows.size()));
+      events.CaptionText(inserted);
+      if (!firstPage) {
+        events.LogFileLine(inserted);
+        events.ProgressPos(static_cast<std::uint64_t>(grid.rows.size()));
       }
     }
+    if (firstPage) events.ProgressPos(++pagesRead);
   }
   return grid;
 }
 
-GridPage RecordPager::First() {
+GridPage RecordPager::First(ScanEvents& events) {
   ChooseAndList();
   positions_.assign(1, PagePosition{});
-  GridPage grid = Load(PagePosition{}, continuation_, false);
+  GridPage grid = Load(PagePosition{}, continuation_, true, events);
   pageNumber_ = 1;
   first_ = 0;
   last_ = grid.rowsCounted;
-  ReportEnd(grid);
+  ReportEnd(grid, events);
   return grid;
 }
 
-void RecordPager::ReportEnd(const GridPage& first) {
+void RecordPager::ReportEnd(const GridPage& first, ScanEvents& events) {
   if (first.rowsCounted == 0) return;
   const std::string message = EndMessage(first);
-  Report().Caption(message);
+  events.CaptionText(message);
   if (strategy_ == PageStrategy::kPageChain || strategy_ == PageStrategy::kChain2000) {
-    Report().LogPane(message);
+    events.LogLine(message);
+  } else {
+    events.LogFileLine(message);
   }
-  Report().LogFile(message);
 }
 
-void RecordPager::ReportCaption() {
+void RecordPager::ReportCaption(ScanEvents& events) {
   const std::string caption = CaptionText();
-  Report().Caption(caption);
-  Report().LogFile(caption);
+  events.CaptionText(caption);
+  events.LogFileLine(caption);
 }
 
-GridPage RecordPager::Next() {
+GridPage RecordPager::Next(ScanEvents& events) {
   if (!continuation_) return {};
   const PagePosition start = *continuation_;
   positions_.push_back(start);
-  GridPage grid = Load(start, continuation_, true);
+  GridPage grid = Load(start, continuation_, false, events);
   ++pageNumber_;
   first_ = last_;
   last_ = first_ + grid.rowsCounted;
-  ReportCaption();
+  ReportCaption(events);
   return grid;
 }
 
-GridPage RecordPager::Previous() {
+GridPage RecordPager::Previous(ScanEvents& events) {
   if (pageNumber_ <= 1 || positions_.size() < 2) return {};
   const PagePosition shown = positions_.back();
   positions_.pop_back();
   std::optional<PagePosition> ignored;
-  GridPage grid = Load(positions_.back(), ignored, true);
+  GridPage grid = Load(positions_.back(), ignored, false, events);
   continuation_ = shown;
   --pageNumber_;
   first_ = pageNumber_ == 1 ? 0 : first_ - static_cast<std::int64_t>(kRowsPerGridPage);
   last_ = first_ + grid.rowsCounted;
-  ReportCaption();
+  ReportCaption(events);
   return grid;
 }
 
-std::string RecordPager::PageLabel(std::int64_t rowsShown) const {
+std::string PageLabelText(int pageNumber, std::int64_t rowsShown, std::int64_t first,
+                          std::int64_t last) {
+  const std::int64_t shownFrom = first + (rowsShown > 0 || first > 0 ? 1 : 0);
   char text[96];
-  std::snprintf(text, sizeof text, "%s%d - [%lld](%lld-%lld) Records", "Page", pageNumber_,
-                static_cast<long long>(rowsShown), static_cast<long long>(first_ + 1),
-                static_cast<long long>(last_));
+  std::snprintf(text, sizeof text, "%s%d - [%lld](%lld-%lld) Records", "Page", pageNumber,
+                static_cast<long long>(rowsShown), static_cast<long long>(shownFrom),
+                static_cast<long long>(last));
   return text;
+}
+
+std::string RecordPager::PageLabel(std::int64_t rowsShown) const {
+  return PageLabelText(pageNumber_, rowsShown, first_, last_);
 }
 
 std::string RecordPager::EndMessage(const GridPage& first) const {

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/events.h"
 #include "catalog/catalog.h"
 #include "catalog/table_layout.h"
 #include "storage/allocation_map.h"
@@ -39,34 +40,24 @@ struct GridPage {
   std::int64_t rowsCounted = 0;   // rows taken from the records, the left-out ones included
 };
 
-// Where a walk reports while it shows rows, as the window has it: the
-// caption bar, the log pane and the scan log file. Each call does nothing
-// unless overridden.
-class PagerReport {
- public:
-  virtual ~PagerReport() = default;
-  virtual void Caption(std::string_view) {}
-  virtual void LogPane(std::string_view) {}
-  // One line of the scan log file (the line end is the file's business).
-  virtual void LogFile(std::string_view) {}
-};
+// "Page2 - [1000](1001-2000) Records": the page number, the rows shown, and
+// the range first + 1 to last (0-0 for a first page without rows).
+std::string PageLabelText(int pageNumber, std::int64_t rowsShown, std::int64_t first,
+                          std::int64_t last);
 
 class RecordPager {
  public:
   RecordPager(const Catalog& catalog, RowContext& context, bool advancedMode);
 
-  // Where the walks report from now on; null for nowhere. The report must
-  // outlive the walks it is given to.
-  void SetReport(PagerReport* report) { report_ = report; }
-
-  // The first page: chooses the strategy, lists the pages, shows up to 1000 rows.
-  // Each row inserted is told to the caption bar; the end message goes where
-  // the strategy sends it.
-  GridPage First();
+  // The first page: chooses the strategy, lists the pages, shows up to 1000
+  // rows. Each row inserted is told to the caption bar; the end message goes
+  // where the strategy sends it; progress runs over the pages.
+  GridPage First(ScanEvents& events);
   // The pages after and before: each row inserted is told to the caption bar
-  // and the scan log file, and so is the caption text at the end.
-  GridPage Next();
-  GridPage Previous();
+  // and the scan log file, and so is the caption text at the end; progress
+  // advances by one a row.
+  GridPage Next(ScanEvents& events);
+  GridPage Previous(ScanEvents& events);
 
   bool hasNext() const { return continuation_.has_value(); }
   bool hasPrevious() const { return pageNumber_ > 1; }
@@ -92,10 +83,12 @@ class RecordPager {
   void ListPageChain(PageId first);
   void ListCollected();
   bool InsideItsFile(PageId page) const;
-  // Shows up to 1000 rows from start; sets stop to the first record not shown.
-  GridPage Load(PagePosition start, std::optional<PagePosition>& stop, bool logRows);
-  void ReportEnd(const GridPage& first);
-  void ReportCaption();
+  // Shows up to 1000 rows from start; sets stop to the first record not
+  // shown. The first page reports progress by page, the others by row.
+  GridPage Load(PagePosition start, std::optional<PagePosition>& stop, bool firstPage,
+                ScanEvents& events);
+  void ReportEnd(const GridPage& first, ScanEvents& events);
+  void ReportCaption(ScanEvents& events);
 
   const Catalog& catalog_;
   RowContext& context_;
@@ -107,11 +100,8 @@ class RecordPager {
   int pageNumber_ = 0;
   std::int64_t first_ = 0;
   std::int64_t last_ = 0;
-  PagerReport& Report() { return report_ != nullptr ? *report_ : silent_; }
   // Pages in each file of the database, for the bounds of listed pages.
   FilePageCounts pageCounts_;
-  PagerReport silent_;
-  PagerReport* report_ = nullptr;
 };
 
 }  // namespace tessaril

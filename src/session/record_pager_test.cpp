@@ -8,8 +8,9 @@
 #include <vector>
 
 #include "catalog/catalog_builder.h"
-#include "catalog/opened_catalog.h"
 #include "testing/corpus.h"
+#include "testing/opened_catalog.h"
+#include "testing/recording_events.h"
 
 namespace tessaril {
 namespace {
@@ -28,13 +29,6 @@ struct Case {
 
 class PagerOverOrderDetails : public ::testing::TestWithParam<Case> {};
 
-struct RecordingReport : PagerReport {
-  std::vector<std::string> captions, pane, file;
-  void Caption(std::string_view t) override { captions.emplace_back(t); }
-  void LogPane(std::string_view t) override { pane.emplace_back(t); }
-  void LogFile(std::string_view t) override { file.emplace_back(t); }
-};
-
 // Order Details holds 2155 rows in both Northwind files: three grid pages.
 TEST_P(PagerOverOrderDetails, WalksForwardAndBackWithItsLabels) {
   TESSARIL_REQUIRE_CORPUS();
@@ -49,12 +43,11 @@ TEST_P(PagerOverOrderDetails, WalksForwardAndBackWithItsLabels) {
   RowContext context(layout, *db, TextDecoding(nullptr, {}), RecordOptions(),
                      catalog.sql2000Layout);
   RecordPager pager(catalog, context, GetParam().advanced);
-  RecordingReport report;
-  pager.SetReport(&report);
 
   std::set<std::pair<std::string, std::string>> keys;  // (OrderID, ProductID)
   const auto take = [&](const GridPage& page) {
-    for (const RenderedRow& row : page.rows) keys.insert({row.values.at(0), row.values.at(1)});
+    for (const RenderedRow& row : page.rows)
+      keys.insert({row.cells.at(0).text, row.cells.at(1).text});
     return page.rowsCounted;
   };
   struct Step {
@@ -71,26 +64,33 @@ TEST_P(PagerOverOrderDetails, WalksForwardAndBackWithItsLabels) {
       {"Page1 - [1000](1-1000) Records", "0 rows to 1000", true, false},
   };
   for (std::size_t i = 0; i < steps.size(); ++i) {
-    report = RecordingReport();
-    const GridPage page = i == 0 ? pager.First() : i < 3 ? pager.Next() : pager.Previous();
-    ASSERT_EQ(report.captions.size(), page.rows.size() + 1) << "step " << i;
-    EXPECT_EQ(report.captions.front(), " row 1 inserted");
+    testing::RecordingEvents events;
+    const GridPage page = i == 0  ? pager.First(events)
+                          : i < 3 ? pager.Next(events)
+                                  : pager.Previous(events);
+    const std::vector<std::string> captions = events.captions();
+    const std::vector<std::string> fileLines = events.fileLines();
+    const std::vector<std::string> pane = events.logLines();
+    ASSERT_EQ(captions.size(), page.rows.size() + 1) << "step " << i;
+    EXPECT_EQ(captions.front(), " row 1 inserted");
     if (i == 0) {
       const std::string end = pager.EndMessage(page);
       EXPECT_EQ(end, pager.strategy() == PageStrategy::kPageChain ? "1000" : "0 rows to 1000");
       // The first page's rows go to the caption bar only; its end message
-      // also to the log file, and to the log pane for the chain walks.
-      EXPECT_EQ(report.file, std::vector<std::string>{end});
+      // also to the log file, and for the chain walks to the log pane (which
+      // the session writes to the file as well).
       const bool chain = pager.strategy() == PageStrategy::kChain2000 ||
                          pager.strategy() == PageStrategy::kPageChain;
-      EXPECT_EQ(report.pane, chain ? std::vector<std::string>{end} : std::vector<std::string>{});
+      EXPECT_EQ(chain ? pane : fileLines, std::vector<std::string>{end});
+      EXPECT_TRUE(chain ? fileLines.empty() : pane.empty());
+      EXPECT_EQ(captions.back(), end);
     } else {
       // Later pages log every row inserted and their caption text.
-      EXPECT_EQ(report.file.size(), page.rows.size() + 1) << "step " << i;
-      EXPECT_EQ(report.file.back(), steps[i].caption);
-      EXPECT_TRUE(report.pane.empty());
+      EXPECT_EQ(fileLines.size(), page.rows.size() + 1) << "step " << i;
+      EXPECT_EQ(fileLines.back(), steps[i].caption);
+      EXPECT_TRUE(pane.empty());
+      EXPECT_EQ(captions.back(), fileLines.back());
     }
-    EXPECT_EQ(report.captions.back(), report.file.back());
     const std::int64_t shown = take(page);
     EXPECT_EQ(pager.PageLabel(shown), steps[i].label) << "step " << i;
     EXPECT_EQ(pager.CaptionText(), steps[i].caption) << "step " << i;
@@ -129,11 +129,12 @@ TEST(Pager, ExactlyAThousandRowsHaveNoNextPage) {
     layout.pages.assign(copies, layout.pages.front());
     RowContext context(layout, *db, TextDecoding(nullptr, {}), RecordOptions(), false);
     RecordPager pager(catalog, context, true);
-    const GridPage first = pager.First();
+    ScanEvents quiet;
+    const GridPage first = pager.First(quiet);
     EXPECT_EQ(pager.PageLabel(first.rowsCounted), "Page1 - [1000](1-1000) Records");
     EXPECT_EQ(pager.hasNext(), copies == 126u);
     if (!pager.hasNext()) continue;
-    const GridPage next = pager.Next();
+    const GridPage next = pager.Next(quiet);
     EXPECT_EQ(pager.PageLabel(next.rowsCounted), "Page2 - [8](1001-1008) Records");
     EXPECT_FALSE(pager.hasNext());
   }
@@ -150,7 +151,8 @@ TEST(Pager, ASmallTableFitsOnOnePage) {
   const TableLayout layout = BuildTableLayout(catalog, *db, "roysched", "U ", {}, RecordOptions());
   RowContext context(layout, *db, TextDecoding(nullptr, {}), RecordOptions(), false);
   RecordPager pager(catalog, context, false);
-  const GridPage page = pager.First();
+  ScanEvents quiet;
+  const GridPage page = pager.First(quiet);
   EXPECT_EQ(page.rowsCounted, 86);
   EXPECT_FALSE(pager.hasNext());
   EXPECT_EQ(pager.strategy(),

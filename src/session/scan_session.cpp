@@ -2,242 +2,254 @@
 
 #include <filesystem>
 
-#include "catalog/catalog_builder.h"
+#include "session/session_events.h"
 #include "storage/boot_page.h"
 #include "storage/snapshot_file.h"
 
 namespace tessaril {
 
-Status ScanSession::BeginScan(ScanEvents& events, const std::tm& localTime) {
-  if (busy_.load()) return Error{kBusyText};
-  std::lock_guard<std::mutex> wait(workerMutex_);
-  busy_.store(true);
-  // A stop that ended the previous scan after its file was opened must not
-  // end this one's mapping at its first page.
-  stop_.Clear();
-  dataFilePath_ = options.dataFilePath;
-  events.ClearViews();
-  events.CaptionText(dataFilePath_);
-  events.ProgressVisible(true);
-  if (options.logFolder.empty()) {
-    log_.Close();
-  } else {
-    log_.Open(options.logFolder, localTime);
-  }
-  LogLine(dataFilePath_ + kSelectedForRecoveryText, events);
-  snapshotMode_ = false;
-  ResetScan();
-  return {};
+template <class Job>
+auto ScanSession::RunReporting(JobTicket ticket, ScanEvents& shell, Job job) {
+  auto result = gate_.Run(ticket, [&] {
+    SessionEvents events(shell, &log_);
+    return job(static_cast<ScanEvents&>(events));
+  });
+  // Told once busy is released, so that the shell may start the next job.
+  shell.JobEnded();
+  return result;
 }
 
-Status ScanSession::BeginSnapshotScan(const std::string& snapshotPath, const std::string& logFolder,
-                                      ScanEvents& events, const std::tm& localTime) {
-  if (busy_.load()) return Error{kBusyText};
-  std::lock_guard<std::mutex> wait(workerMutex_);
-  busy_.store(true);
-  stop_.Clear();
-  log_.Close();
-  if (!logFolder.empty()) log_.Open(logFolder, localTime);
-  events.ProgressVisible(true);
-  snapshotMode_ = true;
-  snapshotPath_.clear();
-  snapshotDataPath_.clear();
+void ScanSession::SetCollations(CollationTable table) {
+  collations_ = std::make_shared<const CollationTable>(std::move(table));
+}
+
+ScanSnapshot ScanSession::current() const {
+  const std::lock_guard<std::mutex> lock(publishMutex_);
+  return current_;
+}
+
+void ScanSession::Publish(ScanSnapshot scan) {
+  const std::lock_guard<std::mutex> lock(publishMutex_);
+  current_ = std::move(scan);
+}
+
+Result<ScanJob> ScanSession::BeginScan(const std::tm& localTime) {
+  const std::optional<JobTicket> ticket = gate_.TryAcquire();
+  if (!ticket) return Error{kBusyText};
+  ScanJob job;
+  job.ticket = *ticket;
+  job.options = options;
+  job.logTime = localTime;
+  return job;
+}
+
+Result<ScanJob> ScanSession::BeginSnapshotScan(const std::string& snapshotPath,
+                                               const std::string& logFolder,
+                                               const std::tm& localTime) {
+  const std::optional<JobTicket> ticket = gate_.TryAcquire();
+  if (!ticket) return Error{kBusyText};
   if (const std::optional<SnapshotSettings> settings = ReadSnapshotSettings(snapshotPath)) {
-    snapshotPath_ = snapshotPath;
-    snapshotDataPath_ = settings->dataFilePath;
     options.collationMode = settings->automaticCollation ? kAutomaticCollation : kManualCollation;
     if (!settings->automaticCollation) options.manualCollationId = settings->manualCollationId;
     options.isSql2000 = settings->sql2000Layout;
     options.showDeletedRecords = settings->showDeletedRecords;
     options.showAdvancedDeletedRecords = settings->showAdvancedDeletedRecords;
+    options.dataFilePath = settings->dataFilePath;
+  } else {
+    options.dataFilePath.clear();
   }
-  return {};
-}
-
-Status ScanSession::SaveSnapshot(const std::string& snapshotPath, ScanEvents& events) {
-  if (busy_.load()) return Error{kBusyText};
-  if (!databaseFile_) return Error{kNothingToSaveText};
-  busy_.store(true);
-  events.LogLine(kSavingSnapshotText);
-  SnapshotSettings settings;
-  // A relative path would tie the snapshot to the folder it was saved from.
-  std::error_code ec;
-  const std::filesystem::path absolute = std::filesystem::absolute(databaseFile_->path(), ec);
-  settings.dataFilePath = ec ? databaseFile_->path() : absolute.string();
-  settings.advancedMode = advancedMode_;
-  settings.automaticCollation = options.collationMode == kAutomaticCollation;
-  settings.manualCollationId = options.manualCollationId;
-  settings.sql2000Layout = options.isSql2000;
-  settings.showDeletedRecords = options.showDeletedRecords;
-  settings.showAdvancedDeletedRecords = options.showAdvancedDeletedRecords;
-  const bool saved = WriteSnapshot(snapshotPath, settings, databaseFile_->inventory());
-  busy_.store(false);
-  const std::string text = saved ? kSnapshotSavedText + snapshotPath : kSnapshotNotSavedText;
-  events.LogLine(text);
-  events.InformationBox(text);
-  if (!saved) return Error{kSnapshotNotSavedText, snapshotPath};
-  return {};
-}
-
-void ScanSession::RequestStop() {
-  busy_.store(false);
-  stop_.Request();
+  ScanJob job;
+  job.ticket = *ticket;
+  job.options = options;
+  job.options.logFolder = logFolder;
+  job.logTime = localTime;
+  job.snapshotMode = true;
+  job.snapshotPath = snapshotPath;
+  job.snapshotDataPath = options.dataFilePath;
+  return job;
 }
 
 void ScanSession::ResetScan() {
+  Publish(nullptr);
   tree_.Clear();
   moduleTexts_ = ModuleTexts();
-  catalog_.reset();
-  databaseFile_.reset();
-  rootName_.clear();
 }
 
-void ScanSession::LogLine(std::string_view text, ScanEvents& events) {
-  log_.Line(text);
-  events.LogLine(text);
-}
-
-void ScanSession::Finish(ScanEvents& events) {
-  busy_.store(false);
+ScanOutcome ScanSession::EndScan(ScanOutcome outcome, ScanEvents& events) {
   events.ProgressVisible(false);
-}
-
-ScanOutcome ScanSession::RunScan(ScanEvents& events) {
-  std::lock_guard<std::mutex> running(workerMutex_);
-  options.isSql2000 = 0;
-  ResetScan();
-  const std::string path = snapshotMode_ ? snapshotDataPath_ : dataFilePath_;
-  if (!path.empty()) LogLine(kBrowseFilePathText + path + "\r\n", events);
-  advancedMode_ = options.recoveryMode == kAdvancedMode;
-  LogLine(advancedMode_ ? kAdvancedModeText : kStandardModeText, events);
-  LogLine(kScanStartsText, events);
-  if (!OpenAndScan(path, events)) {
-    events.ClearViews();
-    Finish(events);
-    LogLine(kScanAbortedText, events);
-    events.InformationBox(kScanAbortedText);
-    return ScanOutcome::kAborted;
-  }
-  if (catalog_->objects.empty()) {
-    LogLine(kNoObjectsText, events);
-    events.ClearViews();
-    Finish(events);
-    return ScanOutcome::kNoObjects;
-  }
-  if (!ReadDatabaseInfo(events)) {
-    events.ClearViews();
-    Finish(events);
-    return ScanOutcome::kAborted;
-  }
-  if (!BuildTree(events)) {
-    tree_.Clear();
-    events.ClearViews();
-    Finish(events);
-    LogLine(kTreeFailedText, events);
-    events.InformationBox(kTreeFailedText);
-    return ScanOutcome::kTreeFailed;
-  }
-  tree_.SortChildren(tree_.folder(TreeFolder::kUserTables));
-  moduleTexts_ = RetrieveModuleTexts(
-      {*databaseFile_, *catalog_, stop_, &events, [&](std::string_view t) { LogLine(t, events); }});
-  Finish(events);
-  events.CaptionText(kScanCompletedCaption);
-  LogLine(kScanCompletedLine, events);
-  events.InformationBox(kScanProcessCompletedText);
-  return ScanOutcome::kCompleted;
-}
-
-void SessionPagerReport::Caption(std::string_view text) {
-  if (events_ != nullptr) events_->CaptionText(text);
-}
-
-void SessionPagerReport::LogPane(std::string_view text) {
-  if (events_ != nullptr) events_->LogLine(text);
-}
-
-void SessionPagerReport::LogFile(std::string_view text) { log_.Line(text); }
-
-Result<ViewerOutcome> ScanSession::ShowTreeItem(TreeItemId id, ScanEvents& events) {
-  if (busy_.load()) return Error{kBusyText};
-  if (!catalog_ || !databaseFile_ || id >= tree_.size()) return ViewerOutcome();
-  busy_.store(true);
-  ViewerSource source;
-  source.db = databaseFile_.get();
-  source.catalog = catalog_.get();
-  source.moduleTexts = &moduleTexts_;
-  source.collations = &collations;
-  source.databaseCollation = collation_;
-  source.recordOptions = MakeRecordOptions();
-  source.advancedMode = advancedMode_;
-  source.progress = &events;
-  pagerReport_.SetEvents(&events);
-  source.pagerReport = &pagerReport_;
-  // A table's keys, constraints and columns join the tree the first time it
-  // is opened, from the layout the viewer builds for it.
-  source.tableLaidOut = [this, id](const TableLayout& layout) {
-    tree_.BuildTableSubtree(id, layout, catalog_->sql2000Layout);
-  };
-  // Lines are logged as the viewer gives them, so that the pager's end
-  // message comes between the start line and the caption.
-  source.logLine = [this, &events](std::string_view line) { LogLine(line, events); };
-  ViewerOutcome outcome = ShowObject(source, SelectedItemOf(tree_, id));
-  busy_.store(false);
   return outcome;
 }
 
-bool ScanSession::BuildTree(ScanEvents& events) {
-  tree_.CreateFixedItems(rootName_);
-  const TreeBuildReport report{events, [this, &events](std::string_view text) {
-                                 events.CaptionText(text);
-                                 LogLine(text, events);
-                               }};
-  return tree_.Fill(*catalog_, *databaseFile_, MakeRecordOptions(), report, stop_);
+ScanOutcome ScanSession::RunScan(const ScanJob& job, ScanEvents& shell) {
+  return RunReporting(job.ticket, shell, [&](ScanEvents& events) {
+    // What Open does before the worker starts is done here, once any
+    // stopped worker has ended, so that the two never share the scan log,
+    // the tree or the catalog.
+    if (!job.snapshotMode) {
+      events.ClearViews();
+      events.CaptionText(job.options.dataFilePath);
+    }
+    events.ProgressVisible(true);
+    log_.Close();
+    if (!job.options.logFolder.empty()) log_.Open(job.options.logFolder, job.logTime);
+    if (!job.snapshotMode) events.LogLine(job.options.dataFilePath + kSelectedForRecoveryText);
+    ResetScan();
+    scanOptions_ = job.options;
+    scanOptions_.isSql2000 = 0;
+
+    const std::string& path = job.snapshotMode ? job.snapshotDataPath : job.options.dataFilePath;
+    if (!path.empty()) events.LogLine(kBrowseFilePathText + path + "\r\n");
+    const bool advanced = job.options.recoveryMode == kAdvancedMode;
+    events.LogLine(advanced ? kAdvancedModeText : kStandardModeText);
+    events.LogLine(kScanStartsText);
+
+    OpenRequest request;
+    request.path = path;
+    request.snapshotPath = job.snapshotMode ? job.snapshotPath : std::string();
+    request.settings.advancedMode = advanced;
+    request.settings.showDeletedRecords = job.options.showDeletedRecords != 0;
+    request.settings.carveDeletedRecords = job.options.showAdvancedDeletedRecords != 0;
+    request.settings.collation = {job.options.collationMode == kAutomaticCollation,
+                                  static_cast<std::int64_t>(job.options.manualCollationId)};
+    request.collations = collations_;
+    Result<std::shared_ptr<ScanResult>> opened = OpenDatabase(request, events, gate_.stopFlag());
+    if (!opened) {
+      events.ClearViews();
+      events.ProgressVisible(false);
+      events.LogLine(kScanAbortedText);
+      events.InformationBox(kScanAbortedText);
+      return EndScan(ScanOutcome::kAborted, events);
+    }
+    std::shared_ptr<ScanResult> result = std::move(opened).value();
+    scanOptions_.isSql2000 = result->catalog.sql2000Layout ? 1 : 0;
+    if (result->catalog.objects.empty()) {
+      events.LogLine(kNoObjectsText);
+      events.ClearViews();
+      return EndScan(ScanOutcome::kNoObjects, events);
+    }
+    if (!ReadDatabaseInfo(*result, events)) {
+      events.ClearViews();
+      return EndScan(ScanOutcome::kAborted, events);
+    }
+    if (!BuildTree(*result, events)) {
+      tree_.Clear();
+      events.ClearViews();
+      events.ProgressVisible(false);
+      events.LogLine(kTreeFailedText);
+      events.InformationBox(kTreeFailedText);
+      return EndScan(ScanOutcome::kTreeFailed, events);
+    }
+    tree_.SortChildren(tree_.folder(TreeFolder::kUserTables));
+    moduleTexts_ = RetrieveModuleTexts({*result->db, result->catalog, gate_.stopFlag(), &events});
+    Publish(std::move(result));
+    events.ProgressVisible(false);
+    events.CaptionText(kScanCompletedCaption);
+    events.LogLine(kScanCompletedLine);
+    events.InformationBox(kScanProcessCompletedText);
+    return EndScan(ScanOutcome::kCompleted, events);
+  });
 }
 
-RecordOptions ScanSession::MakeRecordOptions() {
-  RecordOptions recordOptions;
-  recordOptions.showDeletedRecords = options.showDeletedRecords != 0;
-  recordOptions.showAdvancedDeletedRecords = options.showAdvancedDeletedRecords != 0;
-  recordOptions.stop = &stop_;
-  return recordOptions;
-}
-
-bool ScanSession::ReadDatabaseInfo(ScanEvents& events) {
-  const std::optional<CBootPage> boot = ReadBootPage(*databaseFile_);
-  if (boot && boot->unsupportedPageSize()) {
-    LogLine(kUnsupportedPageSizeText, events);
+bool ScanSession::ReadDatabaseInfo(ScanResult& result, ScanEvents& events) {
+  if (result.unsupportedPageSize) {
+    events.LogLine(kUnsupportedPageSizeText);
     return false;
   }
   // The version name and the collation stay from an earlier scan when this
   // file's boot page cannot be read.
-  if (boot) versionName_ = boot->versionName();
+  if (result.bootPageRead) versionName_ = result.versionName;
   if (versionName_.empty()) versionName_ = kUnknownVersionName;
-  LogLine(kVersionLinePrefix + versionName_, events);
-  if (boot) {
-    const CollationChoice choice{options.collationMode == kAutomaticCollation,
-                                 static_cast<std::int64_t>(options.manualCollationId)};
-    ApplyDatabaseCollation(collations, boot->collationId, choice, collation_);
-  }
+  events.LogLine(kVersionLinePrefix + versionName_);
+  if (result.collation.found) collation_ = result.collation;
   if (collation_.name.empty()) collation_.name = kUnknownCollationText;
-  LogLine(kCollationLinePrefix + collation_.name, events);
-  rootName_ = catalog_->databaseName.empty() ? kRepairDatabaseName : catalog_->databaseName;
+  events.LogLine(kCollationLinePrefix + collation_.name);
+  result.versionName = versionName_;
+  result.collation = collation_;
   return true;
 }
 
-bool ScanSession::OpenAndScan(const std::string& path, ScanEvents& events) {
-  Result<std::unique_ptr<DatabaseFile>> opened =
-      snapshotMode_
-          ? DatabaseFile::OpenFromSnapshot(path, advancedMode_, snapshotPath_, events, stop_)
-          : DatabaseFile::Open(path, advancedMode_, events, stop_);
-  if (!opened) {
-    events.ProgressPos(0);
-    events.Fatal(opened.failure().message, opened.failure().detail);
-    return false;
-  }
-  databaseFile_ = std::move(opened).value();
-  catalog_ = std::make_unique<Catalog>(BuildCatalog(*databaseFile_, MakeRecordOptions(), events));
-  options.isSql2000 = catalog_->sql2000Layout ? 1 : 0;
-  return true;
+bool ScanSession::BuildTree(const ScanResult& result, ScanEvents& events) {
+  tree_.CreateFixedItems(result.rootName);
+  return tree_.Fill(result.catalog, *result.db, result.Records(&gate_.stopFlag()), events,
+                    gate_.stopFlag());
+}
+
+Status ScanSession::SaveSnapshot(const std::string& snapshotPath, ScanEvents& shell) {
+  const std::optional<JobTicket> ticket = gate_.TryAcquire();
+  if (!ticket) return Error{kBusyText};
+  return RunReporting(*ticket, shell, [&](ScanEvents& events) -> Status {
+    const ScanSnapshot scan = current();
+    if (!scan) return Error{kNothingToSaveText};
+    events.LogLine(kSavingSnapshotText);
+    SnapshotSettings settings;
+    // A relative path would tie the snapshot to the folder it was saved from.
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(scan->db->path(), ec);
+    settings.dataFilePath = ec ? scan->db->path() : absolute.string();
+    settings.advancedMode = scan->settings.advancedMode;
+    settings.automaticCollation = scanOptions_.collationMode == kAutomaticCollation;
+    settings.manualCollationId = scanOptions_.manualCollationId;
+    settings.sql2000Layout = scan->catalog.sql2000Layout ? 1 : 0;
+    settings.showDeletedRecords = scanOptions_.showDeletedRecords;
+    settings.showAdvancedDeletedRecords = scanOptions_.showAdvancedDeletedRecords;
+    Result<OutputFile> out = OutputFile::Begin(snapshotPath, scan->protectedFiles);
+    std::string reason = out ? std::string() : out.error();
+    bool saved = out && WriteSnapshot(out->temporaryPath(), settings, scan->db->inventory());
+    if (saved) {
+      const Status committed = out->Commit();
+      saved = committed.ok();
+      if (!saved) reason = committed.failure().detail;
+    }
+    const std::string text = saved ? kSnapshotSavedText + snapshotPath : kSnapshotNotSavedText;
+    events.LogLine(text);
+    events.InformationBox(text);
+    if (!saved) return Error{kSnapshotNotSavedText, reason.empty() ? snapshotPath : reason};
+    return {};
+  });
+}
+
+Result<ViewerOutcome> ScanSession::ShowTreeItem(TreeItemId id, ScanEvents& events) {
+  const std::optional<JobTicket> ticket = gate_.TryAcquire();
+  if (!ticket) return Error{kBusyText};
+  return ShowTreeItem(*ticket, id, events);
+}
+
+ViewerOutcome ScanSession::ShowTreeItem(JobTicket ticket, TreeItemId id, ScanEvents& shell) {
+  return RunReporting(ticket, shell, [&](ScanEvents& events) {
+    const ScanSnapshot scan = current();
+    if (!scan || id >= tree_.size()) return ViewerOutcome();
+    ViewerSource source;
+    source.scan = scan;
+    source.moduleTexts = &moduleTexts_;
+    source.stop = &gate_.stopFlag();
+    source.events = &events;
+    // A table's keys, constraints and columns join the tree the first time
+    // it is opened, from the layout the viewer builds for it.
+    source.tableLaidOut = [this, id, &scan](const TableLayout& layout) {
+      tree_.BuildTableSubtree(id, layout, scan->catalog.sql2000Layout);
+    };
+    return ShowObject(source, SelectedItemOf(tree_, id));
+  });
+}
+
+Result<GridPage> ScanSession::NextRecords(TableReader& table, ScanEvents& events) {
+  const std::optional<JobTicket> ticket = gate_.TryAcquire();
+  if (!ticket) return Error{kBusyText};
+  return NextRecords(*ticket, table, events);
+}
+
+Result<GridPage> ScanSession::PreviousRecords(TableReader& table, ScanEvents& events) {
+  const std::optional<JobTicket> ticket = gate_.TryAcquire();
+  if (!ticket) return Error{kBusyText};
+  return PreviousRecords(*ticket, table, events);
+}
+
+GridPage ScanSession::NextRecords(JobTicket ticket, TableReader& table, ScanEvents& shell) {
+  return RunReporting(ticket, shell, [&](ScanEvents& events) { return table.Next(events); });
+}
+
+GridPage ScanSession::PreviousRecords(JobTicket ticket, TableReader& table, ScanEvents& shell) {
+  return RunReporting(ticket, shell, [&](ScanEvents& events) { return table.Previous(events); });
 }
 
 }  // namespace tessaril

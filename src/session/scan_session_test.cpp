@@ -11,36 +11,12 @@
 #include "base/unicode.h"
 #include "storage/snapshot_file.h"
 #include "testing/corpus.h"
+#include "testing/recording_events.h"
 
 namespace tessaril {
 namespace {
 
-// Records what a scan reports, in order.
-class RecordingEvents : public ScanEvents {
- public:
-  std::vector<std::string> logLines;
-  std::vector<std::string> fatals;
-  std::vector<std::string> boxes;
-  std::vector<std::string> statuses;
-  bool progressVisible = false;
-  std::function<void(std::uint64_t)> onProgress;
-
-  void ProgressRange(std::uint64_t, std::uint64_t) override {}
-  void ProgressPos(std::uint64_t position) override {
-    if (onProgress) onProgress(position);
-  }
-  void StatusText(std::string_view text) override { statuses.emplace_back(text); }
-  void Fatal(std::string_view text, std::string_view) override { fatals.emplace_back(text); }
-  std::function<void(std::string_view)> onLogLine;
-  void LogLine(std::string_view text) override {
-    logLines.emplace_back(text);
-    if (onLogLine) onLogLine(text);
-  }
-  void CaptionText(std::string_view) override {}
-  void InformationBox(std::string_view text) override { boxes.emplace_back(text); }
-  void ProgressVisible(bool visible) override { progressVisible = visible; }
-  void ClearViews() override {}
-};
+using testing::RecordingEvents;
 
 std::tm Noon() {
   std::tm t{};
@@ -57,11 +33,13 @@ class ScanSessionTest : public ::testing::Test {
     session_.options.dataFilePath = path;
     session_.options.logFolder = logDir_.path().string() + "/";
     session_.options.recoveryMode = mode;
-    EXPECT_TRUE(session_.BeginScan(events_, Noon()).ok());
+    const Result<ScanJob> job = session_.BeginScan(Noon());
+    EXPECT_TRUE(job.ok());
+    if (!job) return ScanOutcome::kAborted;
     EXPECT_TRUE(session_.busy());
-    const ScanOutcome outcome = session_.RunScan(events_);
+    const ScanOutcome outcome = session_.RunScan(*job, events_);
     EXPECT_FALSE(session_.busy());
-    EXPECT_FALSE(events_.progressVisible);
+    EXPECT_FALSE(events_.progressVisible());
     return outcome;
   }
   std::vector<std::string> ExpectedOpening(const std::string& path, const char* modeLine) const {
@@ -79,7 +57,7 @@ TEST_F(ScanSessionTest, CorpusFileOpensAndLogsEachStep) {
   const auto file = testing::FindCorpusFile("sql2012_nerddinner");
   ASSERT_TRUE(file);
   const std::string path = file->path.string();
-  session_.collations = CollationTable::Load(TESSARIL_SOURCE_DIR "/data/collation.txt");
+  session_.SetCollations(CollationTable::Load(TESSARIL_SOURCE_DIR "/data/collation.txt"));
   EXPECT_EQ(Scan(path), ScanOutcome::kCompleted);
   std::vector<std::string> expected = ExpectedOpening(path, kStandardModeText);
   expected.emplace_back("Database version:  SQL Server 2012");
@@ -89,23 +67,23 @@ TEST_F(ScanSessionTest, CorpusFileOpensAndLogsEachStep) {
   expected.emplace_back(kRetrievingModulesText);
   expected.emplace_back(kRetrievingModulesDoneText);
   expected.emplace_back(kScanCompletedLine);
-  EXPECT_EQ(events_.logLines, expected);
-  EXPECT_EQ(events_.boxes, std::vector<std::string>{kScanProcessCompletedText});
+  EXPECT_EQ(events_.logLines(), expected);
+  EXPECT_EQ(events_.boxes(), std::vector<std::string>{kScanProcessCompletedText});
   EXPECT_EQ(session_.tree().item(session_.tree().root()).text, file->dbName);
   EXPECT_NE(session_.tree().FindObject(TreeFolder::kUserTables, "Dinner"), kNoTreeItem);
-  EXPECT_EQ(session_.rootName(), file->dbName);
-  ASSERT_NE(session_.catalog(), nullptr);
-  EXPECT_FALSE(session_.catalog()->objects.empty());
-  EXPECT_TRUE(events_.fatals.empty());
-  ASSERT_NE(session_.databaseFile(), nullptr);
-  EXPECT_FALSE(session_.databaseFile()->inventory().systemPages.empty());
+  const ScanSnapshot scan = session_.current();
+  ASSERT_NE(scan, nullptr);
+  EXPECT_EQ(scan->rootName, file->dbName);
+  EXPECT_FALSE(scan->catalog.objects.empty());
+  EXPECT_TRUE(events_.fatals().empty());
+  EXPECT_FALSE(scan->db->inventory().systemPages.empty());
   const std::vector<std::string> expectedStatus = {
       kCheckingCorruptionText, kCheckingCorruptionDoneText, kMappingText, kMappingDoneText};
-  EXPECT_EQ(events_.statuses, expectedStatus);
+  EXPECT_EQ(events_.statuses(), expectedStatus);
 
   // The log file holds the same lines, UTF-16, each ended by CR LF.
   std::string logText = "\r\n" + std::string(80, '*') + "\r\n";
-  for (const std::string& line : events_.logLines) logText += line + "\r\n";
+  for (const std::string& line : events_.logLines()) logText += line + "\r\n";
   const std::vector<std::uint8_t> bytes = testing::ReadWholeFile(session_.scanLog().path());
   ASSERT_GE(bytes.size(), 2u);
   EXPECT_EQ(Utf16LeToUtf8(ByteView(bytes.data() + 2, bytes.size() - 2)), logText);
@@ -122,22 +100,23 @@ TEST_F(ScanSessionTest, UnusableFileAbortsTheScan) {
       {(logDir_.path() / "short.mdf").string(), kInvalidFileText},
   };
   for (const Case& c : cases) {
-    events_ = RecordingEvents();
+    events_.Clear();
     EXPECT_EQ(Scan(c.path, kAdvancedMode), ScanOutcome::kAborted) << c.path;
     std::vector<std::string> expected = ExpectedOpening(c.path, kAdvancedModeText);
     expected.emplace_back(kScanAbortedText);
-    EXPECT_EQ(events_.logLines, expected);
-    EXPECT_EQ(events_.fatals, std::vector<std::string>{c.fatal});
-    EXPECT_EQ(events_.boxes, std::vector<std::string>{kScanAbortedText});
-    EXPECT_EQ(session_.databaseFile(), nullptr);
-    EXPECT_TRUE(session_.advancedMode());
+    EXPECT_EQ(events_.logLines(), expected);
+    EXPECT_EQ(events_.fatals(), std::vector<std::string>{c.fatal});
+    EXPECT_EQ(events_.boxes(), std::vector<std::string>{kScanAbortedText});
+    EXPECT_EQ(session_.current(), nullptr);
+    EXPECT_EQ(session_.scanOptions().recoveryMode, kAdvancedMode);
   }
 }
 
 TEST_F(ScanSessionTest, SecondScanIsRefusedWhileBusy) {
   session_.options.logFolder = logDir_.path().string() + "/";
-  ASSERT_TRUE(session_.BeginScan(events_, Noon()).ok());
-  const Status second = session_.BeginScan(events_, Noon());
+  ASSERT_TRUE(session_.BeginScan(Noon()).ok());
+  const Result<ScanJob> second = session_.BeginScan(Noon());
+  ASSERT_FALSE(second.ok());
   EXPECT_EQ(second.error(), kBusyText);
   session_.RequestStop();  // Stop frees the session at once
   EXPECT_FALSE(session_.busy());
@@ -151,15 +130,15 @@ TEST_F(ScanSessionTest, StopWhileMappingGoesOnWithThePagesMapped) {
   bool mapping = false;
   bool stopped = false;
   events_.onProgress = [&](std::uint64_t position) {
-    mapping = mapping || events_.statuses.back() == kMappingText;
+    mapping = mapping || events_.statuses().back() == kMappingText;
     if (mapping && !stopped && position >= 200) {
       stopped = true;
       session_.RequestStop();
     }
   };
   EXPECT_EQ(Scan(file->path.string()), ScanOutcome::kCompleted);
-  ASSERT_NE(session_.databaseFile(), nullptr);
-  EXPECT_TRUE(session_.databaseFile()->mappingStopped());
+  ASSERT_NE(session_.current(), nullptr);
+  EXPECT_TRUE(session_.current()->db->mappingStopped());
   EXPECT_FALSE(session_.stopFlag().requested());
 }
 
@@ -186,39 +165,42 @@ TEST_F(ScanSessionTest, SnapshotScanSkipsTheMappingPass) {
   session_.options.collationMode = kManualCollation;
   ASSERT_EQ(Scan(copy), ScanOutcome::kCompleted);
   const std::vector<std::string> tree = TreeLines(session_.tree());
-  events_ = RecordingEvents();
+  events_.Clear();
   ASSERT_TRUE(session_.SaveSnapshot(snapshot, events_).ok());
   const std::string saved = kSnapshotSavedText + snapshot;
-  EXPECT_EQ(events_.logLines, (std::vector<std::string>{kSavingSnapshotText, saved}));
-  EXPECT_EQ(events_.boxes, std::vector<std::string>{saved});
+  EXPECT_EQ(events_.logLines(), (std::vector<std::string>{kSavingSnapshotText, saved}));
+  EXPECT_EQ(events_.boxes(), std::vector<std::string>{saved});
 
   ScanSession second;
   RecordingEvents events;
-  ASSERT_TRUE(second.BeginSnapshotScan(snapshot, "", events, Noon()).ok());
+  Result<ScanJob> job = second.BeginSnapshotScan(snapshot, "", Noon());
+  ASSERT_TRUE(job.ok());
   EXPECT_EQ(second.options.collationMode, kManualCollation);
   EXPECT_EQ(second.options.manualCollationId, 53256u);
-  ASSERT_EQ(second.RunScan(events), ScanOutcome::kCompleted);
+  ASSERT_EQ(second.RunScan(*job, events), ScanOutcome::kCompleted);
   EXPECT_EQ(TreeLines(second.tree()), tree);
-  EXPECT_EQ(events.logLines.front(), "Browse File Path:\t" + copy + "\r\n");
-  EXPECT_EQ(std::count(events.statuses.begin(), events.statuses.end(), kMappingText), 0);
-  EXPECT_EQ(std::count(events.statuses.begin(), events.statuses.end(), kSnapshotLoadedText), 1);
+  EXPECT_EQ(events.logLines().front(), "Browse File Path:\t" + copy + "\r\n");
+  const std::vector<std::string> statuses = events.statuses();
+  EXPECT_EQ(std::count(statuses.begin(), statuses.end(), kMappingText), 0);
+  EXPECT_EQ(std::count(statuses.begin(), statuses.end(), kSnapshotLoadedText), 1);
 
   std::filesystem::remove(copy);
-  events = RecordingEvents();
-  ASSERT_TRUE(second.BeginSnapshotScan(snapshot, "", events, Noon()).ok());
-  EXPECT_EQ(second.RunScan(events), ScanOutcome::kAborted);
-  EXPECT_EQ(events.fatals, std::vector<std::string>{kFileCannotOpenText});
-  EXPECT_EQ(events.logLines.back(), kScanAbortedText);
+  events.Clear();
+  job = second.BeginSnapshotScan(snapshot, "", Noon());
+  ASSERT_TRUE(job.ok());
+  EXPECT_EQ(second.RunScan(*job, events), ScanOutcome::kAborted);
+  EXPECT_EQ(events.fatals(), std::vector<std::string>{kFileCannotOpenText});
+  EXPECT_EQ(events.logLines().back(), kScanAbortedText);
 }
 
 // Every corpus file scans to the end, with a tree under its database name.
 TEST_F(ScanSessionTest, EveryCorpusFileScansToCompletion) {
   TESSARIL_REQUIRE_CORPUS();
   for (const testing::CorpusFile& file : testing::CorpusFiles()) {
-    events_ = RecordingEvents();
+    events_.Clear();
     EXPECT_EQ(Scan(file.path.string()), ScanOutcome::kCompleted) << file.dir;
-    EXPECT_EQ(events_.logLines.back(), kScanCompletedLine) << file.dir;
-    EXPECT_TRUE(events_.fatals.empty()) << file.dir;
+    EXPECT_EQ(events_.logLines().back(), kScanCompletedLine) << file.dir;
+    EXPECT_TRUE(events_.fatals().empty()) << file.dir;
     EXPECT_GT(session_.tree().size(), 10u) << file.dir;
   }
 }
@@ -242,6 +224,7 @@ TEST_F(ScanSessionTest, TreeItemsOpenInTheViewer) {
   const std::vector<std::uint8_t> log = testing::ReadWholeFile(session_.scanLog().path());
   const std::string logText = Utf16LeToUtf8(ByteView(log.data(), log.size()));
   const std::string end = table->table->pager().EndMessage(table->firstPage);
+  EXPECT_EQ(table->pageLabel, "Page1 - [18](1-18) Records");
   const std::string viewerLines = "\r\nPlease wait while titles folder is scanning.\r\n" + end +
                                   "\r\ntitles[18]\r\n" + kViewerDoneText + "\r\n";
   EXPECT_NE(logText.find(viewerLines), std::string::npos) << logText;
@@ -268,18 +251,18 @@ TEST_F(ScanSessionTest, StopDuringLaterStagesEndsThemEarly) {
   const std::size_t fullModules = session_.moduleTexts().scanList.size();
   ASSERT_GT(fullModules, 0u);
   for (const char* stage : {kCreatingTreeText, kRetrievingModulesText}) {
-    events_ = RecordingEvents();
+    events_.Clear();
     events_.onLogLine = [&](std::string_view line) {
       if (line == stage) session_.RequestStop();
     };
     EXPECT_EQ(Scan(file->path.string()), ScanOutcome::kCompleted) << stage;
-    EXPECT_EQ(events_.logLines.back(), kScanCompletedLine);
+    EXPECT_EQ(events_.logLines().back(), kScanCompletedLine);
     EXPECT_LT(session_.moduleTexts().scanList.size(), fullModules) << stage;
     if (stage == std::string(kCreatingTreeText)) {
       EXPECT_EQ(session_.tree().size(), 10u);  // the root and the folders
     }
   }
-  events_ = RecordingEvents();
+  events_.Clear();
   EXPECT_EQ(Scan(file->path.string()), ScanOutcome::kCompleted);
   EXPECT_EQ(session_.tree().size(), fullTree);
   EXPECT_EQ(session_.moduleTexts().scanList.size(), fullModules);
@@ -292,8 +275,9 @@ TEST_F(ScanSessionTest, StopFromAnotherThreadIsSafe) {
   ASSERT_TRUE(file);
   session_.options.dataFilePath = file->path.string();
   session_.options.logFolder = "";
-  ASSERT_TRUE(session_.BeginScan(events_, Noon()).ok());
-  std::thread worker([this] { session_.RunScan(events_); });
+  const Result<ScanJob> job = session_.BeginScan(Noon());
+  ASSERT_TRUE(job.ok());
+  std::thread worker([this, &job] { session_.RunScan(*job, events_); });
   session_.RequestStop();
   worker.join();
   EXPECT_FALSE(session_.busy());

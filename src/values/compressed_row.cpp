@@ -53,26 +53,24 @@ bool ResolvePageCompression(const StoredColumn& column, std::size_t index,
   return true;
 }
 
-std::vector<std::string> RenderCompressedRecord(const CPrimaryRecord& r,
-                                                const CompressionInfo& info,
-                                                const std::vector<ColumnDef>& columns,
-                                                TextDecoding& text, const RecordOptions& options,
-                                                const ComplexValueReader& complexText) {
+std::vector<std::optional<std::string>> RenderCompressedRecord(
+    const CPrimaryRecord& r, const CompressionInfo& info, const std::vector<ColumnDef>& columns,
+    TextDecoding& text, const RecordOptions& options, const ComplexValueReader& complexText) {
   const std::vector<StoredColumn> stored = SplitCompressedRecord(r);
-  std::vector<std::string> texts(columns.size());
+  std::vector<std::optional<std::string>> texts(columns.size(), std::string());
   for (std::size_t i = 0; i < columns.size(); ++i) {
     if (options.stopRequested()) break;
     const ColumnDef& c = columns[i];
     if (c.physicalOrdinal == kNoStorage) continue;
     if (c.physicalOrdinal < 1 || static_cast<std::size_t>(c.physicalOrdinal) > stored.size()) {
-      texts[i] = c.isNullable ? kNullText : "";
+      if (c.isNullable) texts[i] = std::nullopt;
       continue;
     }
     const auto index = static_cast<std::size_t>(c.physicalOrdinal - 1);
     const StoredColumn& column = stored[index];
     switch (column.code) {
       case kCdNull:
-        texts[i] = kNullText;
+        texts[i] = std::nullopt;
         continue;
       case kCdBitTrue:
         texts[i] = c.typeCode == kBitCode ? "True" : "";

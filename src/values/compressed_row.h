@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,13 +28,11 @@ bool ResolvePageCompression(const StoredColumn& column, std::size_t index,
 using ComplexValueReader = std::function<std::string(const RecordValue&, const ColumnDef&)>;
 
 // The texts of a compressed record, one per column of the table in layout
-// order (empty for a column without storage). Column c takes the record's
+// order (empty for a column without storage, nullopt for NULL). Column c takes the record's
 // column physicalOrdinal - 1. A column the record does not hold (added
 // later) is NULL when nullable.
-std::vector<std::string> RenderCompressedRecord(const CPrimaryRecord& r,
-                                                const CompressionInfo& info,
-                                                const std::vector<ColumnDef>& columns,
-                                                TextDecoding& text, const RecordOptions& options,
-                                                const ComplexValueReader& complexText);
+std::vector<std::optional<std::string>> RenderCompressedRecord(
+    const CPrimaryRecord& r, const CompressionInfo& info, const std::vector<ColumnDef>& columns,
+    TextDecoding& text, const RecordOptions& options, const ComplexValueReader& complexText);
 
 }  // namespace tessaril

@@ -7,6 +7,7 @@
 
 #include "records/record_builder.h"
 #include "testing/corpus.h"
+#include "testing/row_texts.h"
 #include "values/row_renderer.h"
 
 namespace tessaril {
@@ -64,7 +65,8 @@ class CompressedRows : public ::testing::Test {
     table.rowsetColumns = {RowsetColumnRow{}};
     RowContext context(table, *db_, TextDecoding(nullptr, {}), RecordOptions(), false);
     std::vector<Texts> rows;
-    for (const RenderedRow& row : RenderRows(page, context)) rows.push_back(row.values);
+    for (const RenderedRow& row : RenderRows(page, context))
+      rows.push_back(testing::ShownTexts(row));
     return rows;
   }
 
@@ -264,8 +266,8 @@ TEST(CompressedRecordDamage, MissingShortBytesGiveEmptyValues) {
   EXPECT_TRUE(split[1].missing);
   EXPECT_TRUE(split[2].missing);
   TextDecoding text(nullptr, {});
-  EXPECT_EQ(RenderCompressedRecord(r, {}, {Column("bigint(8)", 0, 1), Column("int(4)", 9, 2)}, text,
-                                   {}, nullptr),
+  EXPECT_EQ(testing::ShownTexts(RenderCompressedRecord(
+                r, {}, {Column("bigint(8)", 0, 1), Column("int(4)", 9, 2)}, text, {}, nullptr)),
             (Texts{"", ""}));
 }
 

@@ -13,6 +13,7 @@
 #include "storage/page_header.h"
 #include "testing/corpus.h"
 #include "testing/json_value.h"
+#include "testing/row_texts.h"
 #include "values/compressed_row.h"
 #include "values/compressed_value.h"
 #include "values/vardecimal.h"
@@ -122,7 +123,7 @@ TEST(CompressionVectors, RecordsDecodeToTheirStatedValues) {
       columns.push_back(ColumnOf(types.items[i].text, static_cast<std::int32_t>(i + 1)));
     }
     const std::vector<std::string> texts =
-        RenderCompressedRecord(*record, {}, columns, text, {}, nullptr);
+        testing::ShownTexts(RenderCompressedRecord(*record, {}, columns, text, {}, nullptr));
     const auto& decoded = v.Find("decoded")->members;
     ASSERT_EQ(decoded.size(), columns.size()) << id;
     for (std::size_t c = 0; c < columns.size(); ++c) {

@@ -7,6 +7,7 @@
 
 #include "records/record_builder.h"
 #include "testing/corpus.h"
+#include "testing/row_texts.h"
 #include "values/row_renderer.h"
 
 namespace tessaril {
@@ -110,7 +111,7 @@ class LargeValueRow : public ::testing::Test {
     context.gridLoading = gridLoading;
     context.capture = capture;
     const std::vector<RenderedRow> rows = RenderRows(records, context);
-    return rows.size() == 1 ? rows[0].values : std::vector<std::string>();
+    return rows.size() == 1 ? testing::ShownTexts(rows[0]) : std::vector<std::string>();
   }
 
   testing::TempDir dir_;

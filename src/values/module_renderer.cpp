@@ -100,10 +100,15 @@ std::vector<RenderedRow> RenderPage(const PrimaryRecordPage& page, RowContext& c
     if (context.options.stopRequested()) break;
     if (!Taken(record.get(), context.options)) continue;
     RenderedRow row;
-    row.values = ModuleRecordWalk(*record, context, legacy).Run();
+    for (std::string& text : ModuleRecordWalk(*record, context, legacy).Run()) {
+      row.cells.push_back(Cell::Text(std::move(text)));
+    }
     row.id = record->id;
-    row.carved = record->carved;
-    row.ghost = record->isGhost;
+    if (record->carved) {
+      row.origin = RowOrigin::kCarved;
+    } else if (record->isGhost) {
+      row.origin = RowOrigin::kGhost;
+    }
     rows.push_back(std::move(row));
   }
   return rows;

@@ -28,7 +28,7 @@ constexpr long long kDefinitionClass = 1;
 constexpr long long kCompressedText = 0x2;
 
 void Log(const ModuleTextSource& source, const char* text) {
-  if (source.logLine) source.logLine(text);
+  if (source.events != nullptr) source.events->LogLine(text);
 }
 
 // The data pages of the module text table, in inventory order. Its IAM and
@@ -49,9 +49,9 @@ long long Number(const std::string& text) { return std::strtoll(text.c_str(), nu
 }  // namespace
 
 std::optional<ModuleTextEntry> ModuleTextEntryOf(const RenderedRow& row, bool sql2000Layout) {
-  const std::vector<std::string>& cells = row.values;
+  const std::vector<Cell>& cells = row.cells;
   if (cells.empty()) return std::nullopt;
-  const auto cell = [&](std::size_t i) { return i < cells.size() ? cells[i] : std::string(); };
+  const auto cell = [&](std::size_t i) { return i < cells.size() ? cells[i].text : std::string(); };
   ModuleTextEntry entry;
   if (sql2000Layout) {
     entry.objectId = cell(kIdCell2000);
@@ -64,7 +64,7 @@ std::optional<ModuleTextEntry> ModuleTextEntryOf(const RenderedRow& row, bool sq
     entry.objectId = cell(kObjidCell);
     entry.number = cell(kSubobjidCell);
     entry.piece = cell(kValnumCell);
-    entry.valueText = cells.back();
+    entry.valueText = cells.back().text;
     entry.singleByteText = (Number(cell(kValueCell)) & kCompressedText) != 0;
   }
   return entry;
@@ -74,7 +74,7 @@ std::vector<ModuleTextEntry> CollectModuleTexts(const ModuleTextSource& source) 
   Log(source, kRetrievingModulesText);
   const bool sql2000 = source.catalog.sql2000Layout;
   const std::vector<PageId> pages = ModuleTablePages(source);
-  if (source.progress != nullptr) source.progress->ProgressRange(0, pages.size());
+  if (source.events != nullptr) source.events->ProgressRange(0, pages.size());
 
   TableLayout layout;
   layout.columns = ModuleTableColumns(sql2000);
@@ -97,9 +97,9 @@ std::vector<ModuleTextEntry> CollectModuleTexts(const ModuleTextSource& source) 
         entries.push_back(std::move(*entry));
       }
     }
-    if (source.progress != nullptr) source.progress->ProgressPos(i);
+    if (source.events != nullptr) source.events->ProgressPos(i);
   }
-  if (source.progress != nullptr) source.progress->ProgressPos(pages.size());
+  if (source.events != nullptr) source.events->ProgressPos(pages.size());
   Log(source, kRetrievingModulesDoneText);
   return entries;
 }

@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "base/progress.h"
+#include "base/events.h"
 #include "base/stop_flag.h"
 #include "catalog/catalog.h"
 #include "catalog/table_layout.h"
@@ -34,10 +34,9 @@ struct ModuleTextSource {
   const DatabaseFile& db;
   const Catalog& catalog;
   const StopFlag& stop;
-  // Progress over the table's pages; null for none.
-  ProgressSink* progress = nullptr;
-  // Receives the two log lines of every walk; empty for none.
-  std::function<void(std::string_view)> logLine;
+  // Progress over the table's pages and the two log lines of every walk;
+  // null for nowhere.
+  ScanEvents* events = nullptr;
 };
 
 // The module texts of one scan: the scan list, and the viewer list with the

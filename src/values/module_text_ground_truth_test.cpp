@@ -5,8 +5,9 @@
 
 #include <string>
 
-#include "catalog/opened_catalog.h"
 #include "testing/corpus.h"
+#include "testing/opened_catalog.h"
+#include "testing/recording_events.h"
 #include "testing/sql_script.h"
 #include "testing/sql_script_tokens.h"
 #include "values/module_text.h"
@@ -44,12 +45,12 @@ TEST_P(ModuleTextGroundTruth, EveryScriptedModuleComesBackAsWritten) {
   ASSERT_TRUE(opened.db);
 
   StopFlag stop;
-  std::vector<std::string> lines;
-  ModuleTextSource source{*opened.db, opened.catalog, stop, nullptr,
-                          [&](std::string_view line) { lines.emplace_back(line); }};
+  testing::RecordingEvents events;
+  ModuleTextSource source{*opened.db, opened.catalog, stop, &events};
   ModuleTexts texts = RetrieveModuleTexts(source);
   EXPECT_FALSE(texts.scanList.empty());
-  EXPECT_EQ(lines, (std::vector<std::string>{kRetrievingModulesText, kRetrievingModulesDoneText}));
+  EXPECT_EQ(events.logLines(),
+            (std::vector<std::string>{kRetrievingModulesText, kRetrievingModulesDoneText}));
 
   for (const testing::ScriptModule& module : script->modules) {
     SCOPED_TRACE(module.name);
@@ -62,7 +63,7 @@ TEST_P(ModuleTextGroundTruth, EveryScriptedModuleComesBackAsWritten) {
     EXPECT_EQ(FromCreate(text), WithoutTrailingBlanks(module.text));
   }
   // The table is read once more, for the first definition only.
-  EXPECT_EQ(lines.size(), 4u);
+  EXPECT_EQ(events.logLines().size(), 4u);
   EXPECT_TRUE(texts.collected);
 }
 
@@ -74,7 +75,7 @@ TEST_P(ModuleTextGroundTruth, ConstraintsGiveTheirExpressions) {
   const testing::OpenedCatalog opened = testing::OpenWithCatalog(file->path.string());
   ASSERT_TRUE(opened.db);
   StopFlag stop;
-  const ModuleTextSource source{*opened.db, opened.catalog, stop, nullptr, {}};
+  const ModuleTextSource source{*opened.db, opened.catalog, stop, nullptr};
   ModuleTexts texts;
   int constraints = 0;
   for (const CatalogObject& o : opened.catalog.objects) {

@@ -8,6 +8,7 @@
 #include "base/unicode.h"
 #include "records/record_builder.h"
 #include "testing/corpus.h"
+#include "testing/recording_events.h"
 #include "values/module_renderer.h"
 
 namespace tessaril {
@@ -79,15 +80,13 @@ class ModuleTable : public ::testing::Test {
     catalog_.sql2000Layout = tableId == kSysComments2000;
   }
 
-  ModuleTextSource Source() {
-    return {*db_, catalog_, stop_, nullptr, [this](std::string_view l) { lines_.emplace_back(l); }};
-  }
+  ModuleTextSource Source() { return {*db_, catalog_, stop_, &events_}; }
 
   testing::TempDir dir_;
   std::unique_ptr<DatabaseFile> db_;
   Catalog catalog_;
   StopFlag stop_;
-  std::vector<std::string> lines_;
+  testing::RecordingEvents events_;
 };
 
 // Pieces of one definition come back in colid order whatever page holds
@@ -112,8 +111,9 @@ TEST_F(ModuleTable, SyscommentsPiecesJoinInColidOrder) {
   EXPECT_EQ(BuildModuleText(texts, Source(), "50"), "");
   // One walk for the scan list and one for the viewer list, however many
   // definitions are asked for.
-  EXPECT_EQ(lines_, (std::vector<std::string>{kRetrievingModulesText, kRetrievingModulesDoneText,
-                                              kRetrievingModulesText, kRetrievingModulesDoneText}));
+  EXPECT_EQ(events_.logLines(),
+            (std::vector<std::string>{kRetrievingModulesText, kRetrievingModulesDoneText,
+                                      kRetrievingModulesText, kRetrievingModulesDoneText}));
 }
 
 TEST_F(ModuleTable, AnEmptyCollectionIsTriedAgainOnTheNextRequest) {
@@ -122,14 +122,14 @@ TEST_F(ModuleTable, AnEmptyCollectionIsTriedAgainOnTheNextRequest) {
   EXPECT_EQ(BuildModuleText(texts, Source(), "5"), "");
   EXPECT_FALSE(texts.collected);
   EXPECT_EQ(BuildModuleText(texts, Source(), "5"), "");
-  EXPECT_EQ(lines_.size(), 4u);
+  EXPECT_EQ(events_.logLines().size(), 4u);
 }
 
 TEST_F(ModuleTable, AStopRequestEndsTheWalk) {
   Open(kSysObjValues, {{1, ObjectValueRow(1, 7, 0, Utf16("x"))}});
   stop_.Request();
   EXPECT_TRUE(RetrieveModuleTexts(Source()).scanList.empty());
-  EXPECT_EQ(lines_.back(), kRetrievingModulesDoneText);
+  EXPECT_EQ(events_.logLines().back(), kRetrievingModulesDoneText);
 }
 
 // sysobjvalues: only definition rows become entries; the value's flag tells
@@ -179,7 +179,7 @@ TEST(ModuleTextEntryOf, ARowWithoutCellsGivesNoEntry) {
   EXPECT_FALSE(ModuleTextEntryOf(RenderedRow{}, false));
   EXPECT_FALSE(ModuleTextEntryOf(RenderedRow{}, true));
   RenderedRow shortRow;
-  shortRow.values = {"12"};
+  shortRow.cells = {Cell::Text("12")};
   const auto entry = ModuleTextEntryOf(shortRow, true);
   ASSERT_TRUE(entry);
   EXPECT_EQ(entry->objectId, "12");

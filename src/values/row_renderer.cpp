@@ -56,14 +56,39 @@ std::string WithBinaryPrefix(std::string text, std::int32_t typeCode) {
   return text;
 }
 
+bool IsBinaryType(std::int32_t typeCode) {
+  switch (typeCode) {
+    case kBinaryCode:
+    case kVarbinaryCode:
+    case kImageCode:
+    case kTimestampCode:
+    case kHierarchyIdCode:
+    case kGeometryCode:
+    case kClrCode:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The cell of a value's text: binary values get their prefix, and the cell
+// says what kind of value it holds.
+Cell ValueCell(std::string text, const ColumnDef& column) {
+  Cell cell;
+  cell.text = WithBinaryPrefix(std::move(text), column.typeCode);
+  cell.binary = IsBinaryType(column.typeCode) && cell.text.starts_with("0x");
+  cell.large = HoldsLargeValues(column);
+  return cell;
+}
+
 // One record's column walk.
 class RecordWalk {
  public:
   RecordWalk(const CPrimaryRecord& r, RowContext& context) : r_(r), context_(context) {}
 
-  std::vector<std::string> Run() {
+  std::vector<Cell> Run() {
     const std::vector<ColumnDef>& columns = context_.layout.columns;
-    std::vector<std::string> texts(columns.size());
+    std::vector<Cell> texts(columns.size());
     for (std::size_t i = 0; i < columns.size(); ++i) {
       if (context_.options.stopRequested()) break;
       if (columns[i].physicalOrdinal == kNoStorage) continue;
@@ -80,7 +105,7 @@ class RecordWalk {
     return c.physicalOrdinal - 1;
   }
 
-  std::string Column(const ColumnDef& c) {
+  Cell Column(const ColumnDef& c) {
     ValueLayout layout = DescribeValue(c);
     // In the vardecimal storage format decimal columns are variable-length;
     // their placement rows give them a negative leaf offset.
@@ -94,12 +119,12 @@ class RecordWalk {
     // A column added after the record was written is not in it.
     if (c.physicalOrdinal > r_.columnCount) {
       ++processed_;
-      return c.isNullable ? kNullText : "";
+      return c.isNullable ? Cell::Null() : Cell();
     }
     if (!c.isInRowset || NullBitSet(r_, NullBit(c))) {
       ++processed_;
       if (variable) ++variableUsed_;
-      return kNullText;
+      return Cell::Null();
     }
     ++processed_;
     if (variable) {
@@ -109,16 +134,16 @@ class RecordWalk {
       const std::int16_t offset = context_.sql2000Layout ? c.legacyOffset : c.leafOffset;
       const std::size_t index = offset < 0 ? static_cast<std::size_t>(-1 - offset) : variableUsed_;
       ++variableUsed_;
-      return WithBinaryPrefix(VariableText(r_, index, layout, c, context_), c.typeCode);
+      return ValueCell(VariableText(r_, index, layout, c, context_), c);
     }
-    return WithBinaryPrefix(FixedText(c, layout), c.typeCode);
+    return ValueCell(FixedText(c, layout), c);
   }
 
   // A sparse column lives in the record's sparse vector, the complex value
   // whose id word is 5; a column missing from it is NULL. A vector of
   // exactly 16 bytes (one 8-byte value) is decoded here, where the column
   // types say it is no text pointer.
-  std::string SparseText(const ColumnDef& c, const ValueLayout& layout) {
+  Cell SparseText(const ColumnDef& c, const ValueLayout& layout) {
     std::optional<SparseColumnVector> decoded;
     const SparseColumnVector* vector = r_.sparseVector ? &*r_.sparseVector : nullptr;
     if (vector == nullptr) {
@@ -130,15 +155,14 @@ class RecordWalk {
       }
       if (decoded) vector = &*decoded;
     }
-    std::string text = kNullText;
+    Cell cell = Cell::Null();
     for (const RecordValue& entry :
          vector != nullptr ? vector->values : std::vector<RecordValue>()) {
       if (entry.id != c.columnId || !entry.hasData) continue;
       CaptureValue(context_, r_, c, r_.ValueBytes(entry));
-      text =
-          WithBinaryPrefix(DecodeValue(layout, r_.ValueBytes(entry), c, context_.text), c.typeCode);
+      cell = ValueCell(DecodeValue(layout, r_.ValueBytes(entry), c, context_.text), c);
     }
-    return text;
+    return cell;
   }
 
   std::string FixedText(const ColumnDef& c, const ValueLayout& layout) {
@@ -166,24 +190,38 @@ class RecordWalk {
   std::size_t fixedCursor_ = 0;
 };
 
-// A compressed record's texts; its large values are read as any record's.
-std::vector<std::string> CompressedTexts(const CPrimaryRecord& r, const PrimaryRecordPage& page,
-                                         RowContext& context) {
+// A compressed record's cells; its large values are read as any record's.
+std::vector<Cell> CompressedCells(const CPrimaryRecord& r, const PrimaryRecordPage& page,
+                                  RowContext& context) {
   const auto complexText = [&](const RecordValue& value, const ColumnDef& c) {
     ValueLayout layout = DescribeValue(c);
     return VariableText(r, static_cast<std::size_t>(&value - r.values.data()), layout, c, context);
   };
   const std::vector<ColumnDef>& columns = context.layout.columns;
-  std::vector<std::string> texts = RenderCompressedRecord(
+  std::vector<std::optional<std::string>> texts = RenderCompressedRecord(
       r, page.compression(), columns, context.text, context.options, complexText);
+  std::vector<Cell> cells(texts.size());
   for (std::size_t i = 0; i < texts.size(); ++i) {
-    if (columns[i].physicalOrdinal == kNoStorage || texts[i] == kNullText) continue;
-    texts[i] = WithBinaryPrefix(std::move(texts[i]), columns[i].typeCode);
+    if (columns[i].physicalOrdinal == kNoStorage) continue;
+    cells[i] = texts[i] ? ValueCell(std::move(*texts[i]), columns[i]) : Cell::Null();
   }
-  return texts;
+  return cells;
 }
 
 }  // namespace
+
+const char* RowOriginName(RowOrigin origin) {
+  switch (origin) {
+    case RowOrigin::kGhost:
+      return "ghost";
+    case RowOrigin::kCarved:
+      return "carved";
+    case RowOrigin::kForwarded:
+      return "forwarded";
+    default:
+      return "live";
+  }
+}
 
 RowContext::RowContext(const TableLayout& tableLayout, const DatabaseFile& file,
                        TextDecoding textDecoding, RecordOptions recordOptions, bool sql2000)
@@ -203,11 +241,16 @@ std::vector<RenderedRow> RenderRows(const PrimaryRecordPage& page, RowContext& c
     if (!Shown(record.get(), context.options)) continue;
     if (ReachedThroughItsStub(*record, context.db, context.options)) continue;
     RenderedRow row;
-    row.values = record->isCompressed ? CompressedTexts(*record, page, context)
-                                      : RecordWalk(*record, context).Run();
+    row.cells = record->isCompressed ? CompressedCells(*record, page, context)
+                                     : RecordWalk(*record, context).Run();
     row.id = record->id;
-    row.carved = record->carved;
-    row.ghost = record->recordType == kGhostDataRecord;
+    if (record->carved) {
+      row.origin = RowOrigin::kCarved;
+    } else if (record->recordType == kGhostDataRecord) {
+      row.origin = RowOrigin::kGhost;
+    } else if (record->recordType == kForwardedRecord) {
+      row.origin = RowOrigin::kForwarded;
+    }
     rows.push_back(std::move(row));
   }
   return rows;
@@ -226,7 +269,9 @@ std::vector<RenderedRow> ReadPageRows(PageId pageId, RowContext& context) {
   const PrimaryRecordPage records(std::move(*page), &context.db, context.options);
   std::vector<RenderedRow> rows = RenderRows(records, context);
   if (freed) {
-    for (RenderedRow& row : rows) row.ghost = true;
+    for (RenderedRow& row : rows) {
+      if (row.origin != RowOrigin::kCarved) row.origin = RowOrigin::kGhost;
+    }
   }
   return rows;
 }

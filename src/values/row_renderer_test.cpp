@@ -7,6 +7,7 @@
 
 #include "records/record_builder.h"
 #include "testing/corpus.h"
+#include "testing/row_texts.h"
 
 namespace tessaril {
 namespace {
@@ -68,7 +69,8 @@ class RenderedHeap : public ::testing::Test {
   std::vector<std::vector<std::string>> Rows(std::int32_t page) {
     RowContext context(layout_, *db_, TextDecoding(nullptr, {}), RecordOptions(), false);
     std::vector<std::vector<std::string>> rows;
-    for (const RenderedRow& r : ReadPageRows({1, page}, context)) rows.push_back(r.values);
+    for (const RenderedRow& r : ReadPageRows({1, page}, context))
+      rows.push_back(testing::ShownTexts(r));
     return rows;
   }
 
@@ -124,8 +126,9 @@ TEST_F(RenderedHeap, SparseColumnsComeFromTheSparseVector) {
   RowContext context(sparse, *db_, TextDecoding(nullptr, {}), RecordOptions(), false);
   const std::vector<RenderedRow> rows = RenderRows(records, context);
   ASSERT_EQ(rows.size(), 2u);
-  EXPECT_EQ(rows[0].values, (std::vector<std::string>{"5", "3", "1234", "NULL"}));
-  EXPECT_EQ(rows[1].values, (std::vector<std::string>{"6", "NULL", "15", "NULL"}));
+  EXPECT_EQ(testing::ShownTexts(rows[0]), (std::vector<std::string>{"5", "3", "1234", "NULL"}));
+  EXPECT_EQ(testing::ShownTexts(rows[1]), (std::vector<std::string>{"6", "NULL", "15", "NULL"}));
+  EXPECT_TRUE(rows[1].cells[1].null && rows[1].cells[3].null && !rows[1].cells[2].null);
 }
 
 }  // namespace

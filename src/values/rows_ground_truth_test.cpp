@@ -102,8 +102,9 @@ std::string Expected(const std::optional<std::string>& value, const ColumnDef& c
   }
 }
 
-std::string Rendered(const std::string& text, const ColumnDef& c) {
-  if (text == kNullText) return text;
+std::string Rendered(const Cell& cell, const ColumnDef& c) {
+  if (cell.null) return kNullText;
+  const std::string& text = cell.text;
   switch (c.typeCode) {
     case 4:
       return text.substr(0, 19);  // the script gives no milliseconds
@@ -181,7 +182,7 @@ TEST_P(RowsGroundTruth, EveryInsertedRowComesBackValueByValue) {
       for (const RenderedRow& rendered : ReadPageRows(page, context)) {
         std::vector<std::string> row;
         for (std::size_t i : compared)
-          row.push_back(Rendered(rendered.values[i], layout.columns[i]));
+          row.push_back(Rendered(rendered.cells[i], layout.columns[i]));
         if (!row.empty() && Edited(GetParam(), table.name, row.front())) continue;
         got.push_back(row);
       }

@@ -1,0 +1,60 @@
+// One job at a time: the busy flag, the stop request and the wait for a
+// stopped worker that is still winding down.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+
+#include "base/stop_flag.h"
+#include "session/session_texts.h"
+
+namespace tessaril {
+
+// A job's hold on the gate, from TryAcquire to the end of Run.
+struct JobTicket {
+  std::uint64_t id = 0;
+};
+
+class JobGate {
+ public:
+  // Takes busy in one step; nothing while another job holds it.
+  std::optional<JobTicket> TryAcquire();
+
+  // Stop: busy is cleared and the stop request raised at once; the worker
+  // ends at its next poll.
+  void Stop();
+
+  bool busy() const { return holder_.load() != 0; }
+  StopFlag& stopFlag() { return stop_; }
+  const StopFlag& stopFlag() const { return stop_; }
+
+  // Runs the job of ticket once every earlier job has ended (a stopped one
+  // may still be winding down: call this off the user-interface thread). A
+  // job stopped before it began runs with the stop request raised. When it
+  // ends, the stop request is cleared and busy released, unless a newer job
+  // holds it by then.
+  template <class Job>
+  auto Run(JobTicket ticket, Job&& job) -> decltype(job()) {
+    const std::lock_guard<std::mutex> running(running_);
+    if (holder_.load() != ticket.id) stop_.Request();
+    const Ending ending{*this, ticket};
+    return job();
+  }
+
+ private:
+  struct Ending {
+    JobGate& gate;
+    JobTicket ticket;
+    ~Ending() { gate.End(ticket); }
+  };
+  void End(JobTicket ticket);
+
+  std::atomic<std::uint64_t> holder_{0};  // the ticket that holds busy; 0 when idle
+  std::atomic<std::uint64_t> issued_{0};
+  std::mutex running_;  // held while a job runs
+  StopFlag stop_;
+};
+
+}  // namespace tessaril

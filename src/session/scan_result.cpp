@@ -1,0 +1,59 @@
+#include "session/scan_result.h"
+
+#include "catalog/catalog_builder.h"
+#include "session/session_texts.h"
+#include "storage/boot_page.h"
+
+namespace tessaril {
+
+RecordOptions ScanResult::Records(const StopFlag* stop) const {
+  RecordOptions options;
+  options.showDeletedRecords = settings.showDeletedRecords || settings.carveDeletedRecords;
+  options.showAdvancedDeletedRecords = settings.carveDeletedRecords;
+  options.stop = stop;
+  return options;
+}
+
+ProtectedFiles ProtectedFilesOf(const DatabaseFile& db) {
+  ProtectedFiles files;
+  files.AddDataFile(db.path());
+  for (const auto& [id, file] : db.secondaryFiles()) {
+    if (!file.path.empty()) files.AddDataFile(file.path);
+  }
+  return files;
+}
+
+Result<std::shared_ptr<ScanResult>> OpenDatabase(const OpenRequest& request, ScanEvents& events,
+                                                 StopFlag& stop) {
+  const bool advanced = request.settings.advancedMode;
+  Result<std::unique_ptr<DatabaseFile>> opened =
+      request.snapshotPath.empty()
+          ? DatabaseFile::Open(request.path, advanced, events, stop)
+          : DatabaseFile::OpenFromSnapshot(request.path, advanced, request.snapshotPath, events,
+                                           stop);
+  if (!opened) {
+    events.ProgressPos(0);
+    events.Fatal(opened.failure().message, opened.failure().detail);
+    return opened.failure();
+  }
+  auto result = std::make_shared<ScanResult>();
+  result->settings = request.settings;
+  result->collations =
+      request.collations ? request.collations : std::make_shared<const CollationTable>();
+  std::unique_ptr<DatabaseFile> db = std::move(opened).value();
+  result->catalog = BuildCatalog(*db, result->Records(&stop), events);
+  if (const std::optional<CBootPage> boot = ReadBootPage(*db); boot) {
+    result->bootPageRead = true;
+    result->unsupportedPageSize = boot->unsupportedPageSize();
+    result->versionName = boot->versionName();
+    ApplyDatabaseCollation(*result->collations, boot->collationId, request.settings.collation,
+                           result->collation);
+  }
+  result->rootName =
+      result->catalog.databaseName.empty() ? kRepairDatabaseName : result->catalog.databaseName;
+  result->protectedFiles = ProtectedFilesOf(*db);
+  result->db = std::move(db);
+  return result;
+}
+
+}  // namespace tessaril
