@@ -113,6 +113,32 @@ else
   same_as_golden "rows/sql2008r2_northwind.order_details.page3.csv"
   contains "$work/err" "Page3 - [155](2001-2155) Records" "page label"
   expect 2 "rows with a bad format" -- "$cli" rows "$pubs" authors --format xml
+  # Names as SQL Server takes them: any case, with the schema, in brackets.
+  for name in AUTHORS dbo.authors "[dbo].[Authors]"; do
+    expect 0 "rows of $name" -- "$cli" rows "$pubs" "$name" --format tsv
+    same_as_golden "rows/sql2008_pubs.authors.tsv"
+  done
+  expect 1 "rows of a view" -- "$cli" rows "$pubs" titleview
+  contains "$work/err" "titleview is a view, not a table" "rows of a view"
+  expect 1 "rows in another schema" -- "$cli" rows "$pubs" sys.authors
+  contains "$work/err" "no table named sys.authors" "rows in another schema"
+
+  # Nothing the tool writes may land on a file of the database it reads,
+  # whatever name the file is given.
+  mkdir "$work/evidence"
+  cp "$pubs" "$work/evidence/pubs.mdf"
+  ln "$work/evidence/pubs.mdf" "$work/evidence/hard.bin"
+  ln -s "$work/evidence/pubs.mdf" "$work/evidence/soft.bin"
+  : >"$work/evidence/pubs_log.ldf"
+  before=$(sha256sum "$work/evidence/pubs.mdf" | cut -c1-64)
+  for target in pubs.mdf hard.bin soft.bin pubs_log.ldf; do
+    expect 1 "snapshot onto $target" -- "$cli" scan "$work/evidence/pubs.mdf" --no-log --snapshot-out "$work/evidence/$target"
+    contains "$work/err" "refusing to write" "snapshot onto $target"
+    expect 1 "raw value onto $target" -- "$cli" value "$work/evidence/pubs.mdf" authors --row 1 --column au_id --raw "$work/evidence/$target"
+    contains "$work/err" "refusing to write" "raw value onto $target"
+  done
+  if [ "$(sha256sum "$work/evidence/pubs.mdf" | cut -c1-64)" = "$before" ] && [ ! -s "$work/evidence/pubs_log.ldf" ] &&
+     [ "$(ls "$work/evidence" | wc -l)" -eq 4 ]; then ok; else bad "the data files are unchanged and nothing was left beside them"; fi
 
   # Large values: shortened in the text format, in full with --full and in
   # the value command, byte for byte with --raw.

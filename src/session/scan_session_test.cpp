@@ -262,6 +262,15 @@ TEST_F(ScanSessionTest, StopDuringLaterStagesEndsThemEarly) {
       EXPECT_EQ(session_.tree().size(), 10u);  // the root and the folders
     }
   }
+  // The stop ended with its scan: a table opened now shows its rows.
+  events_.Clear();
+  const TreeItemId orders = session_.tree().FindObject(TreeFolder::kUserTables, "Orders");
+  ASSERT_NE(orders, kNoTreeItem);
+  const Result<ViewerOutcome> shown = session_.ShowTreeItem(orders, events_);
+  ASSERT_TRUE(shown.ok());
+  EXPECT_EQ(shown->firstPage.rows.size(), 830u);
+  EXPECT_EQ(shown->pageLabel, "Page1 - [830](1-830) Records");
+
   events_.Clear();
   EXPECT_EQ(Scan(file->path.string()), ScanOutcome::kCompleted);
   EXPECT_EQ(session_.tree().size(), fullTree);
@@ -282,6 +291,60 @@ TEST_F(ScanSessionTest, StopFromAnotherThreadIsSafe) {
   worker.join();
   EXPECT_FALSE(session_.busy());
   EXPECT_FALSE(session_.scanLog().isOpen());
+}
+
+// A window's jobs on worker threads: a scan stopped mid-way, a new Open at
+// once, Next Records on a table of the old scan and a snapshot save while
+// the stopped worker winds down. Every job is refused with the busy text or
+// runs alone, and the old table keeps reading the scan it came from.
+TEST_F(ScanSessionTest, JobsOnWorkerThreadsNeverOverlap) {
+  TESSARIL_REQUIRE_CORPUS();
+  const auto file = testing::FindCorpusFile("sql2008r2_northwind");
+  ASSERT_TRUE(file);
+  ASSERT_EQ(Scan(file->path.string()), ScanOutcome::kCompleted);
+  const TreeItemId orderDetails =
+      session_.tree().FindObject(TreeFolder::kUserTables, "Order Details");
+  ASSERT_NE(orderDetails, kNoTreeItem);
+  Result<ViewerOutcome> shown = session_.ShowTreeItem(orderDetails, events_);
+  ASSERT_TRUE(shown.ok());
+  ASSERT_TRUE(shown->table);
+  const ScanSnapshot oldScan = session_.current();
+
+  // A scan that is stopped while it maps the file.
+  const Result<ScanJob> stopped = session_.BeginScan(Noon());
+  ASSERT_TRUE(stopped.ok());
+  RecordingEvents stoppedEvents;
+  std::thread stoppedWorker([&] { session_.RunScan(*stopped, stoppedEvents); });
+  session_.RequestStop();
+  // A new Open at once, while the stopped worker may still run.
+  const Result<ScanJob> reopened = session_.BeginScan(Noon());
+  ASSERT_TRUE(reopened.ok()) << reopened.error();
+  RecordingEvents reopenedEvents;
+  std::thread reopenedWorker([&] { session_.RunScan(*reopened, reopenedEvents); });
+  // Next Records on the old view and a snapshot save: both refused, since
+  // the new scan holds the session.
+  RecordingEvents pageEvents;
+  const Result<GridPage> next = session_.NextRecords(*shown->table, pageEvents);
+  ASSERT_FALSE(next.ok());
+  EXPECT_EQ(next.error(), kBusyText);
+  const Status saved = session_.SaveSnapshot((logDir_.path() / "s.MDBVTR").string(), pageEvents);
+  ASSERT_FALSE(saved.ok());
+  EXPECT_EQ(saved.error(), kBusyText);
+  stoppedWorker.join();
+  reopenedWorker.join();
+  EXPECT_FALSE(session_.busy());
+  EXPECT_FALSE(session_.stopFlag().requested());
+  ASSERT_NE(session_.current(), nullptr);
+  EXPECT_NE(session_.current(), oldScan);
+
+  // The old table still reads its own scan's pages.
+  const Result<GridPage> page2 = session_.NextRecords(*shown->table, pageEvents);
+  ASSERT_TRUE(page2.ok());
+  EXPECT_EQ(page2->rowsCounted, 1000);
+  EXPECT_EQ(shown->table->pager().PageLabel(page2->rowsCounted),
+            "Page2 - [1000](1001-2000) Records");
+  EXPECT_EQ(pageEvents.captions().back(), "1000 rows to 2000");
+  EXPECT_EQ(pageEvents.jobsEnded(), 1);
 }
 
 }  // namespace

@@ -132,7 +132,7 @@ Result<const CatalogObject*> FindObjectByName(const Catalog& catalog, std::strin
   }
   const CatalogObject* object = found.front();
   if (scope == NameScope::kTables && !IsTableType(object->type)) {
-    return Error{std::string(text) + " is a " + ObjectKindName(object->type) +
+    return Error{object->name + " is a " + ObjectKindName(object->type) +
                  ", not a table: its definition shows what it is"};
   }
   return object;

@@ -1,0 +1,72 @@
+#include "session/job_gate.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <future>
+#include <thread>
+
+namespace tessaril {
+namespace {
+
+// Stop frees busy at once; a new job then waits for the stopped one to wind
+// down, runs without its stop request, and keeps busy when the old one ends.
+TEST(JobGate, ANewJobWaitsForAStoppedOne) {
+  JobGate gate;
+  const std::optional<JobTicket> first = gate.TryAcquire();
+  ASSERT_TRUE(first);
+  EXPECT_FALSE(gate.TryAcquire());
+  std::promise<void> release;
+  std::shared_future<void> released = release.get_future().share();
+  std::atomic<bool> firstSawStop{false};
+  std::thread old([&] {
+    gate.Run(*first, [&] {
+      while (!gate.stopFlag().requested()) std::this_thread::yield();
+      firstSawStop = true;
+      released.wait();  // winding down
+    });
+  });
+  while (!gate.busy()) std::this_thread::yield();
+  gate.Stop();
+  EXPECT_FALSE(gate.busy());
+  const std::optional<JobTicket> second = gate.TryAcquire();
+  ASSERT_TRUE(second);
+  std::atomic<bool> secondRan{false};
+  bool secondSawStop = true;
+  std::thread next([&] {
+    gate.Run(*second, [&] {
+      secondSawStop = gate.stopFlag().requested();
+      secondRan = true;
+    });
+  });
+  while (!firstSawStop) std::this_thread::yield();
+  EXPECT_FALSE(secondRan);  // still waiting for the old job
+  release.set_value();
+  old.join();
+  next.join();
+  EXPECT_TRUE(secondRan);
+  EXPECT_FALSE(secondSawStop);
+  EXPECT_FALSE(gate.busy());
+  EXPECT_FALSE(gate.stopFlag().requested());
+}
+
+// A job stopped before it began still runs, with the stop request raised,
+// and the request is cleared when it ends.
+TEST(JobGate, AJobStoppedBeforeItBeginsRunsStopped) {
+  JobGate gate;
+  const std::optional<JobTicket> ticket = gate.TryAcquire();
+  ASSERT_TRUE(ticket);
+  gate.Stop();
+  bool sawStop = false;
+  const int result = gate.Run(*ticket, [&] {
+    sawStop = gate.stopFlag().requested();
+    return 7;
+  });
+  EXPECT_EQ(result, 7);
+  EXPECT_TRUE(sawStop);
+  EXPECT_FALSE(gate.stopFlag().requested());
+  EXPECT_TRUE(gate.TryAcquire());
+}
+
+}  // namespace
+}  // namespace tessaril
