@@ -60,8 +60,8 @@ TreeItemId ObjectTree::InsertFirst(TreeItemId parent, TreeItem item) {
   item.children.clear();
   const TreeItemId id = items_.size();
   items_.push_back(std::move(item));
-  if (parent != kNoTreeItem) {
-    std::vector<TreeItemId>& siblings = items_.at(parent).children;
+  if (parent < id) {
+    std::vector<TreeItemId>& siblings = items_[parent].children;
     siblings.insert(siblings.begin(), id);
   }
   return id;
@@ -114,7 +114,6 @@ bool ObjectTree::Fill(const Catalog& catalog, const DatabaseFile& db, const Reco
     if (parent == kNoTreeItem) continue;
     TreeItem item;
     item.text = object.name;
-    item.itemData = 1;
     item.kind = TreeItemKind::kObject;
     item.objectId = object.id;
     item.typeCode = object.type;
@@ -141,16 +140,16 @@ bool ObjectTree::Fill(const Catalog& catalog, const DatabaseFile& db, const Reco
 }
 
 void ObjectTree::SortChildren(TreeItemId item) {
-  if (item == kNoTreeItem) return;
-  std::vector<TreeItemId>& children = items_.at(item).children;
+  if (!Has(item)) return;
+  std::vector<TreeItemId>& children = items_[item].children;
   std::stable_sort(children.begin(), children.end(), [this](TreeItemId a, TreeItemId b) {
     return LessIgnoringCase(items_[a].text, items_[b].text);
   });
 }
 
-bool ObjectTree::BuildTableSubtree(TreeItemId table, const TableLayout& layout,
-                                   bool sql2000Layout) {
-  const TreeItem& t = items_.at(table);
+bool ObjectTree::BuildTableSubtree(TreeItemId table, const TableLayout& layout) {
+  if (!Has(table)) return false;
+  const TreeItem& t = items_[table];
   if (t.children.empty() || items_[t.children.front()].kind != TreeItemKind::kColumns) return false;
   if (!layout.layoutReady) return false;
   const TreeItemId columns = t.children.front();
@@ -184,16 +183,14 @@ bool ObjectTree::BuildTableSubtree(TreeItemId table, const TableLayout& layout,
     item.kind = TreeItemKind::kConstraint;
     item.objectId = entry.objectId;
     item.typeCode = entry.typeCode;
-    const bool key = entry.typeCode == "PK" || entry.typeCode == "UQ";
-    if (key && sql2000Layout) item.itemData = entry.objectId;
-    if (entry.typeCode == "C " || entry.typeCode == "D ") item.itemData = 1;
     InsertFirst(parent, std::move(item));
   }
   return true;
 }
 
 void ObjectTree::SetChecked(TreeItemId item, bool checked) {
-  items_.at(item).checked = checked;
+  if (!Has(item)) return;
+  items_[item].checked = checked;
   for (TreeItemId child : items_[item].children) SetChecked(child, checked);
 }
 
@@ -202,7 +199,8 @@ void ObjectTree::ClickCheckBox(TreeItemId item) { SetChecked(item, !IsChecked(it
 std::pair<std::size_t, std::size_t> ObjectTree::Counts(TreeItemId item) const {
   std::size_t all = 0;
   std::size_t checked = 0;
-  for (TreeItemId child : items_.at(item).children) {
+  if (!Has(item)) return {0, 0};
+  for (TreeItemId child : items_[item].children) {
     const auto [childAll, childChecked] = Counts(child);
     all += 1 + childAll;
     checked += childChecked + (IsChecked(child) ? 1 : 0);
@@ -211,14 +209,16 @@ std::pair<std::size_t, std::size_t> ObjectTree::Counts(TreeItemId item) const {
 }
 
 bool ObjectTree::IsChecked(TreeItemId item) const {
-  const TreeItem& i = items_.at(item);
+  if (!Has(item)) return false;
+  const TreeItem& i = items_[item];
   if (i.children.empty()) return i.checked;
   return std::all_of(i.children.begin(), i.children.end(),
                      [this](TreeItemId c) { return IsChecked(c); });
 }
 
 CheckState ObjectTree::State(TreeItemId item) const {
-  if (items_.at(item).children.empty()) {
+  if (!Has(item)) return CheckState::kUnchecked;
+  if (items_[item].children.empty()) {
     return items_[item].checked ? CheckState::kChecked : CheckState::kUnchecked;
   }
   const auto [all, checked] = Counts(item);
@@ -235,8 +235,8 @@ std::size_t ObjectTree::CheckedCount() const {
 
 TreeItemId ObjectTree::FindObject(TreeFolder f, std::string_view text) const {
   const TreeItemId parent = folder(f);
-  if (parent == kNoTreeItem) return kNoTreeItem;
-  for (TreeItemId child : items_.at(parent).children) {
+  if (!Has(parent)) return kNoTreeItem;
+  for (TreeItemId child : items_[parent].children) {
     if (items_[child].text == text) return child;
   }
   return kNoTreeItem;
@@ -245,9 +245,9 @@ TreeItemId ObjectTree::FindObject(TreeFolder f, std::string_view text) const {
 void ObjectTree::Walk(TreeItemId item, const std::function<void(TreeItemId, int)>& visit) const {
   std::function<void(TreeItemId, int)> step = [&](TreeItemId id, int depth) {
     visit(id, depth);
-    for (TreeItemId child : items_.at(id).children) step(child, depth + 1);
+    for (TreeItemId child : items_[id].children) step(child, depth + 1);
   };
-  if (item != kNoTreeItem && item < items_.size()) step(item, 0);
+  if (Has(item)) step(item, 0);
 }
 
 }  // namespace tessaril

@@ -53,7 +53,6 @@ inline constexpr TreeItemId kNoTreeItem = static_cast<TreeItemId>(-1);
 
 struct TreeItem {
   std::string text;
-  std::int32_t itemData = 0;
   bool bold = false;
   TreeItemKind kind = TreeItemKind::kFolder;
   // The object an object item stands for; for a constraint item the
@@ -88,7 +87,7 @@ class ObjectTree {
   // Adds the key folders, the column items and the constraint items below a
   // table item the first time it is opened. False when it was built before or
   // the layout is not ready.
-  bool BuildTableSubtree(TreeItemId table, const TableLayout& layout, bool sql2000Layout);
+  bool BuildTableSubtree(TreeItemId table, const TableLayout& layout);
 
   // A new item, first child of parent.
   TreeItemId InsertFirst(TreeItemId parent, TreeItem item);
@@ -105,7 +104,10 @@ class ObjectTree {
 
   TreeItemId root() const { return items_.empty() ? kNoTreeItem : 0; }
   TreeItemId folder(TreeFolder f) const { return folders_[static_cast<std::size_t>(f)]; }
-  const TreeItem& item(TreeItemId id) const { return items_.at(id); }
+  // The item of an id; an id the tree does not hold (from a view of an
+  // earlier tree) gives an empty folder item.
+  const TreeItem& item(TreeItemId id) const { return Has(id) ? items_[id] : none_; }
+  bool Has(TreeItemId id) const { return id < items_.size(); }
   std::size_t size() const { return items_.size(); }
   // The first object item with this text below a folder, in display order.
   TreeItemId FindObject(TreeFolder f, std::string_view text) const;
@@ -118,6 +120,7 @@ class ObjectTree {
   std::pair<std::size_t, std::size_t> Counts(TreeItemId item) const;
 
   std::vector<TreeItem> items_;
+  TreeItem none_;
   TreeItemId folders_[kTreeFolderCount] = {};
 };
 

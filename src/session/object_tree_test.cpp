@@ -129,14 +129,16 @@ TEST(ObjectTreeTest, NorthwindTablesAndTheirSubtree) {
 
   const TableLayout layout =
       BuildTableLayout(opened.catalog, *opened.db, "Orders", "U ", {}, RecordOptions());
-  ASSERT_TRUE(tree.BuildTableSubtree(orders, layout, opened.catalog.sql2000Layout));
-  EXPECT_FALSE(tree.BuildTableSubtree(orders, layout, opened.catalog.sql2000Layout));
+  ASSERT_TRUE(tree.BuildTableSubtree(orders, layout));
+  EXPECT_FALSE(tree.BuildTableSubtree(orders, layout));
   EXPECT_EQ(
       ChildTexts(tree, orders),
       (std::vector<std::string>{"ForeignKey", "Unique", "Constraint", "PrimaryKey", "Columns"}));
   const std::vector<TreeItemId>& folders = tree.item(orders).children;
   EXPECT_EQ(ChildTexts(tree, folders[3]), std::vector<std::string>{"PK_Orders"});
-  EXPECT_EQ(tree.item(tree.item(folders[3]).children[0]).itemData, tree.item(orders).objectId);
+  // A 2000 key item carries its table's id.
+  EXPECT_EQ(tree.item(tree.item(folders[3]).children[0]).objectId, tree.item(orders).objectId);
+  EXPECT_EQ(tree.item(tree.size() + 5).text, "");  // an id the tree does not hold
   EXPECT_EQ(ChildTexts(tree, folders[0]).size(), 3u);  // customers, employees, shippers
   const std::vector<std::string> columns = ChildTexts(tree, folders[4]);
   ASSERT_EQ(columns.size(), 14u);

@@ -225,8 +225,8 @@ ViewerOutcome ScanSession::ShowTreeItem(JobTicket ticket, TreeItemId id, ScanEve
     source.events = &events;
     // A table's keys, constraints and columns join the tree the first time
     // it is opened, from the layout the viewer builds for it.
-    source.tableLaidOut = [this, id, &scan](const TableLayout& layout) {
-      tree_.BuildTableSubtree(id, layout, scan->catalog.sql2000Layout);
+    source.tableLaidOut = [this, id](const TableLayout& layout) {
+      tree_.BuildTableSubtree(id, layout);
     };
     return ShowObject(source, SelectedItemOf(tree_, id));
   });
