@@ -47,11 +47,13 @@ bool ExpandTables(ScanSession& session, const std::vector<std::string>& names) {
     });
   }
   bool found = true;
+  const ScanSnapshot scan = session.current();
   for (const std::string& name : all ? std::vector<std::string>() : names) {
-    TreeItemId id = tree.FindObject(TreeFolder::kUserTables, name);
-    if (id == kNoTreeItem) id = tree.FindObject(TreeFolder::kSystemTables, name);
+    const Result<const CatalogObject*> object =
+        FindObjectByName(scan->catalog, name, NameScope::kTables);
+    const TreeItemId id = object ? tree.FindObjectItem((*object)->id) : kNoTreeItem;
     if (id == kNoTreeItem) {
-      PrintError("no table named " + name);
+      PrintError(object ? "the object tree has no item for table " + name : object.error());
       found = false;
       continue;
     }

@@ -242,6 +242,13 @@ TreeItemId ObjectTree::FindObject(TreeFolder f, std::string_view text) const {
   return kNoTreeItem;
 }
 
+TreeItemId ObjectTree::FindObjectItem(std::int32_t objectId) const {
+  for (TreeItemId id = 0; id < items_.size(); ++id) {
+    if (items_[id].kind == TreeItemKind::kObject && items_[id].objectId == objectId) return id;
+  }
+  return kNoTreeItem;
+}
+
 void ObjectTree::Walk(TreeItemId item, const std::function<void(TreeItemId, int)>& visit) const {
   std::function<void(TreeItemId, int)> step = [&](TreeItemId id, int depth) {
     visit(id, depth);

@@ -111,6 +111,8 @@ class ObjectTree {
   std::size_t size() const { return items_.size(); }
   // The first object item with this text below a folder, in display order.
   TreeItemId FindObject(TreeFolder f, std::string_view text) const;
+  // The object item of the object with this id; kNoTreeItem when it has none.
+  TreeItemId FindObjectItem(std::int32_t objectId) const;
   // The items below item, depth first in display order, with their depth.
   void Walk(TreeItemId item, const std::function<void(TreeItemId, int)>& visit) const;
 

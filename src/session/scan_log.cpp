@@ -22,9 +22,12 @@ std::string ScanLog::FileName(const std::tm& t) {
          std::to_string(t.tm_sec) + ".txt";
 }
 
-void ScanLog::Open(const std::string& folder, const std::tm& localTime) {
+void ScanLog::Open(const std::string& folder, const std::tm& localTime,
+                   const ProtectedFiles& protectedFiles) {
   const std::string name = folder + FileName(localTime);
   Close();
+  // The log is appended to in place, so it is only checked, never renamed.
+  if (!protectedFiles.Check(name).ok()) return;
   struct stat st {};
   const bool exists = ::stat(name.c_str(), &st) == 0;
   file_ = std::fopen(name.c_str(), exists ? "ab" : "wb");

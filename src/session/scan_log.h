@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/output_file.h"
+
 namespace tessaril {
 
 class ScanLog {
@@ -24,8 +26,10 @@ class ScanLog {
   // Closes the previous file and opens folder + FileName(localTime): appended
   // to when it exists, else created with the byte-order mark FF FE. Every
   // opening writes the separator: CR LF, 80 asterisks, CR LF. A file that
-  // cannot be opened leaves the log without a file; lines are still counted.
-  void Open(const std::string& folder, const std::tm& localTime);
+  // cannot be opened, or that is one of the protected files, leaves the log
+  // without a file; lines are still counted.
+  void Open(const std::string& folder, const std::tm& localTime,
+            const ProtectedFiles& protectedFiles = {});
   void Close();
 
   // Writes text and CR LF, and counts the line.

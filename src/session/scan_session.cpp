@@ -91,7 +91,14 @@ ScanOutcome ScanSession::RunScan(const ScanJob& job, ScanEvents& shell) {
     }
     events.ProgressVisible(true);
     log_.Close();
-    if (!job.options.logFolder.empty()) log_.Open(job.options.logFolder, job.logTime);
+    if (!job.options.logFolder.empty()) {
+      // The files the scan reads may not be the log it writes.
+      ProtectedFiles inputs;
+      for (const std::string& input : {job.options.dataFilePath, job.snapshotPath}) {
+        if (!input.empty()) inputs.AddDataFile(input);
+      }
+      log_.Open(job.options.logFolder, job.logTime, inputs);
+    }
     if (!job.snapshotMode) events.LogLine(job.options.dataFilePath + kSelectedForRecoveryText);
     ResetScan();
     scanOptions_ = job.options;
