@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "catalog/column_row.h"
+#include "records/record_builder.h"
 #include "storage/test_files.h"
 #include "testing/corpus.h"
 
@@ -23,27 +24,32 @@ TEST(HexText, DecodesPairsAndChoosesTheCharacterSet) {
   EXPECT_EQ(HexTextToString(""), "");
 }
 
-TEST(IdentityText, ReadsSeedAndIncrementByLength) {
+// Last value, seed and increment, each of the column type's width, then a
+// flags byte.
+TEST(IdentityText, ReadsSeedAndIncrementAtTheTypesWidth) {
   struct Case {
-    std::vector<std::uint8_t> bytes;
+    const char* hex;
+    std::uint8_t systemType;
     const char* text;
   };
-  std::vector<std::uint8_t> twelve(12, 0);
-  twelve[4] = 0xE8, twelve[5] = 0x03, twelve[8] = 10;  // 1000, 10
-  std::vector<std::uint8_t> zeroIncrement(12, 0);
-  zeroIncrement[4] = 5;
-  std::vector<std::uint8_t> minusOne(12, 0xFF);
-  minusOne[8] = 1, minusOne[9] = minusOne[10] = minusOne[11] = 0;
-  std::vector<std::uint8_t> wide(24, 0);
-  wide[0] = 1, wide[8] = 0x00, wide[9] = 0x10, wide[16] = 2;  // 64-bit seed 4096, increment 2
-  std::vector<std::uint8_t> six = {0, 0, 7, 0, 3, 0};
   const std::vector<Case> cases = {
-      {twelve, "identity(1000,10)"},    {{1, 2, 3}, "identity(1,1)"},
-      {zeroIncrement, "identity(5,1)"}, {minusOne, "identity(4294967295,1)"},
-      {wide, "identity(4096,2)"},       {six, "identity(7,3)"},
+      // Real: sql2005_bltoolkit DataTypeID (int) and queuing_order (bigint),
+      // sql2000_northwind Orders.OrderID (autoval).
+      {"02000000010000000100000000", 56, "identity(1,1)"},
+      {"00000000000000000100000000000000000000000000000001", 127, "identity(1,1)"},
+      {"452B0000010000000100000082", 56, "identity(1,1)"},
+      // Constructed: negative seed, other widths, decimal, short, zero step.
+      {"00000000FFFFFFFF0A00000000", 56, "identity(-1,10)"},
+      {"0000E8030A0000", 52, "identity(1000,10)"},
+      {"00FA0500", 48, "identity(250,5)"},
+      {"0000000000000000FBFFFFFFFFFFFFFF030000000000000000", 127, "identity(-5,3)"},
+      {"0100000000000000000100E40B540200000001020000000000000000", 108, "identity(10000000000,2)"},
+      {"010203", 56, "identity(1,1)"},
+      {"00000000050000000000000000", 56, "identity(5,1)"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(IdentityText(ByteView(c.bytes.data(), c.bytes.size())), c.text);
+    const std::vector<std::uint8_t> bytes = testing::Hex(c.hex);
+    EXPECT_EQ(IdentityText(ByteView(bytes.data(), bytes.size()), c.systemType), c.text) << c.hex;
   }
 }
 
@@ -56,10 +62,16 @@ TEST(MakeColumnDef, SetsStorageKindAndLengthByTypeCode) {
     std::int32_t codeAfter;
   };
   const std::vector<Case> cases = {
-      {3, "char(12)", false, 12, 3},      {9, "int(4)", false, 0, 9},
-      {11, "nvarchar(40)", true, 40, 11}, {18, "sysname(256)", true, 256, 11},
-      {17, "varchar(-1)", true, 0, 17},   {31, "hierarchyid(892)", true, 0, 17},
-      {24, "decimal(9)", false, 9, 24},   {40, "x(1)", true, 0, 17},
+      {3, "char(12)", false, 12, 3},
+      {9, "int(4)", false, 0, 9},
+      {11, "nvarchar(40)", true, 40, 11},
+      {18, "sysname(256)", true, 256, 11},
+      {17, "varchar(-1)", true, 0, 17},
+      {31, "hierarchyid(892)", true, 892, 31},
+      {15, "uniqueidentifier(16)", false, 0, 15},
+      {32, "geometry(-1)", true, -1, 32},
+      {24, "decimal(9)", false, 9, 24},
+      {40, "x(1)", true, 0, 17},
   };
   for (const Case& c : cases) {
     const ColumnDef d = MakeColumnDef("c", c.typeText, c.code);

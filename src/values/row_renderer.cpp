@@ -49,8 +49,8 @@ std::string VariableText(const CRecord& r, std::size_t index, const ValueLayout&
 }
 
 std::string WithBinaryPrefix(std::string text, std::int32_t typeCode) {
-  if ((typeCode == kVarbinaryCode || typeCode == kImageCode || typeCode == kClrCode) &&
-      text != " " && text.find('\\') == std::string::npos && !IsLargeValuePlaceholder(text)) {
+  if (TakesBinaryPrefix(typeCode) && text != " " && text.find('\\') == std::string::npos &&
+      !IsLargeValuePlaceholder(text)) {
     return "0x" + text;
   }
   return text;
