@@ -68,7 +68,8 @@ ColumnDef ColumnFromRow(const Catalog& catalog, const ColumnRow& row) {
     c.legacyOffset = row.offsetInRow;
     c.nullBit = row.columnId;
     c.bitPosition = row.bitPosition;
-    c.isInRowset = true;
+    // A computed column has no place in the record: its offset is 0.
+    c.isInRowset = row.offsetInRow != 0;
   } else {
     c.isNullable = (row.status & kNotNullable) == 0;
     c.isSparse = (row.status & kSparseColumn) != 0;
@@ -125,7 +126,7 @@ void NumberBitsSharingAByte(std::vector<ColumnDef>& columns) {
 // Where each column lies in a record: from the rowset column rows (2008 and
 // later) or the 2005 hobt column rows; SQL Server 2000 rows carry it
 // themselves. A column no row places has no storage in the record.
-void PlaceColumns(TableLayout& layout, const std::vector<ModuleTextEntry>& texts) {
+void PlaceColumns(TableLayout& layout, const std::vector<ModuleTextEntry>& texts, bool sql2000) {
   if (!layout.rowsetColumns.empty()) {
     for (const RowsetColumnRow& r : layout.rowsetColumns) {
       // A dropped column's row stays behind; it never places a live column
@@ -173,7 +174,7 @@ void PlaceColumns(TableLayout& layout, const std::vector<ModuleTextEntry>& texts
     }
     NumberBitsSharingAByte(layout.columns);
     return;
-  } else {
+  } else if (!sql2000) {
     for (ColumnDef& c : layout.columns) c.isInRowset = true;
   }
   for (ColumnDef& c : layout.columns) {
@@ -322,7 +323,7 @@ TableLayout BuildTableLayout(const Catalog& catalog, const DatabaseFile& db, std
   }
   std::stable_sort(layout.columns.begin(), layout.columns.end(),
                    [](const ColumnDef& a, const ColumnDef& b) { return a.columnId < b.columnId; });
-  PlaceColumns(layout, moduleTexts);
+  PlaceColumns(layout, moduleTexts, catalog.sql2000Layout);
   SetKeyFlags(catalog, layout);
   const auto stored =
       std::find_if(layout.columns.begin(), layout.columns.end(),
