@@ -174,8 +174,10 @@ std::vector<std::string> CompressedTexts(const CPrimaryRecord& r, const PrimaryR
     return VariableText(r, static_cast<std::size_t>(&value - r.values.data()), layout, c, context);
   };
   const std::vector<ColumnDef>& columns = context.layout.columns;
-  std::vector<std::string> texts = RenderCompressedRecord(
-      r, page.compression(), columns, context.text, context.options, complexText);
+  const CompressionInfo& compression =
+      r.ownPageCompression ? *r.ownPageCompression : page.compression();
+  std::vector<std::string> texts =
+      RenderCompressedRecord(r, compression, columns, context.text, context.options, complexText);
   for (std::size_t i = 0; i < texts.size(); ++i) {
     if (columns[i].physicalOrdinal == kNoStorage || texts[i] == kNullText) continue;
     texts[i] = WithBinaryPrefix(std::move(texts[i]), columns[i].typeCode);
