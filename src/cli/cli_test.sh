@@ -107,11 +107,11 @@ else
   expect 1 "columns of a missing table" -- "$cli" columns "$pubs" nosuchtable
   # Files of the newer releases and of many types: their tables, the columns
   # of one table with the types they were declared with, and its rows.
-  for spec in "sql2005_bltoolkit/BLToolkitData.mdf DataTypeTest" \
+  for entry in "sql2005_bltoolkit/BLToolkitData.mdf DataTypeTest" \
     "sql2016_dailynutrition/DailyNutrition2012.mdf recipeingredients" \
     "sql2017_student_zh/Student.mdf Teach" "sql2019_students_ru/Students.mdf Студенты" \
     "sql2022_techblog/db.mdf Author"; do
-    path=${spec%% *} table=${spec#* } dir=${spec%%/*}
+    path=${entry%% *} table=${entry#* } dir=${entry%%/*}
     expect 0 "tables $dir" -- "$cli" tables "$corpus/$path"
     same_as_golden "catalog/$dir.tables.tsv"
     expect 0 "columns $dir $table" -- "$cli" columns "$corpus/$path" "$table" --verbose
