@@ -119,6 +119,12 @@ const TypeVector kTypes[] = {
      "real: sql2008_pubs authors.au_lname"},
     {"nvarchar(100)", 11, 0, 0, "73007400720069006e006700", "737472696e6710", "string",
      "real: sql2005_bltoolkit DataTypeTest.String_"},
+    // Alias types store their base type: sysname is nvarchar(128), pubs' tid
+    // varchar(6).
+    {"sysname(256)", 18, 0, 0, "73005f004d005300", "735f4d5310", "s_MS",
+     "real (first four characters): sql2012_helpdesk sysschobjs.name"},
+    {"varchar(6)", 17, 0, 0, "425531303332", "425531303332", "BU1032",
+     "real: sql2008_pubs titles.title_id (alias type tid)"},
     {"varbinary(50)", 16, 0, 0, "eb91baaf09e7e644b38da23bd7ff9954",
      "eb91baaf09e7e644b38da23bd7ff9954", "0xEB91BAAF09E7E644B38DA23BD7FF9954",
      "real: sql2005_bltoolkit DataTypeTest.Bytes_"},
