@@ -1,7 +1,6 @@
 #include "catalog/column_row.h"
 
-#include <cinttypes>
-#include <cstdio>
+#include <vector>
 
 namespace tessaril {
 
@@ -74,24 +73,62 @@ std::int32_t InternalTypeCode(std::uint8_t systemType) {
   }
 }
 
-std::string IdentityText(ByteView d) {
-  const std::size_t n = d.size();
-  long long seed = 1;
-  long long increment = 1;
-  if (n >= 24 && LoadU32(d, 0) != 0 && LoadU32(d, 4) == 0) {
-    seed = static_cast<long long>(LoadU64(d, 8));
-    increment = static_cast<long long>(LoadU64(d, 16));
-  } else if (n >= 12) {
-    seed = static_cast<long long>(LoadU32(d, 4));
-    increment = static_cast<long long>(LoadU32(d, 8));
-  } else if (n >= 6) {
-    seed = static_cast<long long>(LoadU16(d, 2));
-    increment = static_cast<long long>(LoadU16(d, 4));
+namespace {
+
+// Each identity value has the column's own stored width: 1, 2, 4 or 8 bytes
+// for the integer types, a sign byte and magnitude for decimal and numeric.
+bool IsDecimalType(std::uint8_t systemType) { return systemType == 106 || systemType == 108; }
+
+// The decimal digits of an unsigned little-endian integer of any width.
+std::string UnsignedDigits(ByteView bytes) {
+  std::vector<std::uint8_t> magnitude(bytes.data(), bytes.data() + bytes.size());
+  std::string digits;
+  bool zero = false;
+  while (!zero) {
+    unsigned remainder = 0;
+    zero = true;
+    for (std::size_t i = magnitude.size(); i-- > 0;) {
+      const unsigned current = remainder << 8 | magnitude[i];
+      magnitude[i] = static_cast<std::uint8_t>(current / 10);
+      remainder = current % 10;
+      zero = zero && magnitude[i] == 0;
+    }
+    digits.insert(digits.begin(), static_cast<char>('0' + remainder));
   }
-  if (increment == 0) increment = 1;
-  char text[64];
-  std::snprintf(text, sizeof text, "identity(%lld,%lld)", seed, increment);
-  return text;
+  return digits;
+}
+
+// One identity value of `width` bytes as the column's type reads it.
+std::string IdentityValue(ByteView bytes, std::uint8_t systemType) {
+  const std::size_t width = bytes.size();
+  if (IsDecimalType(systemType)) {
+    const std::string digits = UnsignedDigits(bytes.Sub(1));
+    return bytes.At(0) == 0 && digits != "0" ? "-" + digits : digits;
+  }
+  if (width == 1) return std::to_string(bytes.At(0));  // tinyint has no sign
+  std::uint64_t value = 0;
+  for (std::size_t i = width; i-- > 0;) value = value << 8 | bytes.At(i);
+  const std::size_t bits = 8 * width;
+  if (bits < 64 && (value >> (bits - 1)) != 0) value |= ~std::uint64_t{0} << bits;
+  return std::to_string(static_cast<std::int64_t>(value));
+}
+
+}  // namespace
+
+std::string IdentityText(ByteView d, std::uint8_t systemType) {
+  // The last value given, the seed and the increment, each `width` bytes,
+  // then one byte of flags.
+  constexpr std::size_t kMaxIdentityWidth = 17;
+  std::string seed = "1";
+  std::string increment = "1";
+  const std::size_t width = d.size() >= 4 ? (d.size() - 1) / 3 : 0;
+  if (width > 0 && width <= kMaxIdentityWidth &&
+      (IsDecimalType(systemType) || width == 1 || width == 2 || width == 4 || width == 8)) {
+    seed = IdentityValue(d.Sub(width, width), systemType);
+    increment = IdentityValue(d.Sub(2 * width, width), systemType);
+    if (increment == "0") increment = "1";
+  }
+  return "identity(" + seed + "," + increment + ")";
 }
 
 }  // namespace tessaril

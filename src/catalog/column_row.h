@@ -28,7 +28,6 @@ struct ColumnRow {
   // 2000 layout only.
   std::int16_t offsetInRow = 0;  // xoffset
   std::uint8_t bitPosition = 0;
-  std::int16_t value32 = 0;     // the 16-bit value at fixed offset 32
   std::uint8_t typeStatus = 0;  // bit 0: NOT NULL
 };
 
@@ -73,8 +72,11 @@ enum TypeCode : std::int32_t {
 // not listed (char among them).
 std::int32_t InternalTypeCode(std::uint8_t systemType);
 
-// "identity(seed,increment)" from the second variable column of a column
-// row, whose layout depends on its length.
-std::string IdentityText(ByteView value);
+// "identity(seed,increment)" from the identity value of a column row (the
+// second variable column; autoval in SQL Server 2000): the last value, the
+// seed and the increment, each as wide as the column's type stores it, then a
+// byte of flags. A value too short to hold them gives identity(1,1), and an
+// increment of 0 reads as 1.
+std::string IdentityText(ByteView value, std::uint8_t systemType);
 
 }  // namespace tessaril

@@ -169,7 +169,7 @@ std::optional<ColumnRow> ParseColumn(const CRecord& r, NameCounter& names) {
   // Identity columns keep seed and increment in their second variable value.
   constexpr std::uint32_t kIdentityStatus = 0x4;
   if ((c.status & kIdentityStatus) != 0 && r.values.size() >= 2) {
-    c.identityText = IdentityText(r.ValueBytes(r.values[1]));
+    c.identityText = IdentityText(r.ValueBytes(r.values[1]), c.systemType);
   }
   return c;
 }
@@ -191,10 +191,15 @@ std::optional<ColumnRow> ParseColumn2000(const CRecord& r, NameCounter& names) {
   c.bitPosition = f.At(16);
   c.status = LoadU16(f, 18);
   c.number = static_cast<std::int16_t>(LoadU16(f, 28));
-  c.value32 = static_cast<std::int16_t>(LoadU16(f, 32));
   if (r.columnCount >= 21 && f.size() >= 38)
     c.collationId = static_cast<std::int32_t>(LoadU32(f, 34));
   c.name = ColumnName(r, names);
+  // Identity columns are marked in colstat and keep seed and increment in
+  // autoval, the second variable value.
+  constexpr std::uint32_t kIdentityColumnStatus = 0x1;
+  if ((c.status & kIdentityColumnStatus) != 0 && r.values.size() >= 2) {
+    c.identityText = IdentityText(r.ValueBytes(r.values[1]), c.systemType);
+  }
   return c;
 }
 

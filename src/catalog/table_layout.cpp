@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <iterator>
+#include <map>
 
 #include "base/code_page.h"
 #include "base/unicode.h"
+#include "catalog/declared_type.h"
 #include "catalog/table_pages.h"
 
 namespace tessaril {
@@ -54,17 +57,23 @@ ColumnDef ColumnFromRow(const Catalog& catalog, const ColumnRow& row) {
   c.precision = row.precision;
   c.scale = row.scale;
   c.collationId = row.collationId;
+  c.identityText = row.identityText;
+  c.declaredType = DeclaredTypeText(catalog, row);
   if (catalog.sql2000Layout) {
+    // The column row itself places the column: xoffset is the offset in the
+    // record (negative: the number of a variable column), and the null bit
+    // is the column's own (its id, counted from 1).
     c.isNullable = (row.typeStatus & 0x1) == 0;
-    c.leafOffset = row.value32;
+    c.leafOffset = row.offsetInRow;
     c.legacyOffset = row.offsetInRow;
+    c.nullBit = row.columnId;
     c.bitPosition = row.bitPosition;
-    c.isInRowset = true;
+    // A computed column has no place in the record: its offset is 0.
+    c.isInRowset = row.offsetInRow != 0;
   } else {
     c.isNullable = (row.status & kNotNullable) == 0;
     c.isSparse = (row.status & kSparseColumn) != 0;
     c.isRowGuidColumn = (row.status & kRowGuidColumn) != 0;
-    c.identityText = row.identityText;
   }
   return c;
 }
@@ -94,10 +103,30 @@ std::string ModuleText(const std::vector<ModuleTextEntry>& texts, std::int32_t o
   return JoinModuleText(texts, std::to_string(objectId), std::to_string(number));
 }
 
+// The 2005 placement rows give no bit position: the bit columns that share
+// a byte take its bits in the order of their place in the record. Columns
+// laid on one physical column (a column rewritten in place) share its bit.
+void NumberBitsSharingAByte(std::vector<ColumnDef>& columns) {
+  std::map<std::int16_t, std::set<std::int32_t>> ordinalsByByte;
+  for (const ColumnDef& c : columns) {
+    if (c.typeCode == kBitCode && c.physicalOrdinal != kNoStorage && c.leafOffset > 0) {
+      ordinalsByByte[c.leafOffset].insert(c.physicalOrdinal);
+    }
+  }
+  for (ColumnDef& c : columns) {
+    const auto byte = ordinalsByByte.find(c.leafOffset);
+    if (c.typeCode != kBitCode || c.physicalOrdinal == kNoStorage || byte == ordinalsByByte.end())
+      continue;
+    const std::set<std::int32_t>& ordinals = byte->second;
+    c.bitPosition = static_cast<std::uint16_t>(
+        std::distance(ordinals.begin(), ordinals.find(c.physicalOrdinal)));
+  }
+}
+
 // Where each column lies in a record: from the rowset column rows (2008 and
 // later) or the 2005 hobt column rows; SQL Server 2000 rows carry it
 // themselves. A column no row places has no storage in the record.
-void PlaceColumns(TableLayout& layout, const std::vector<ModuleTextEntry>& texts) {
+void PlaceColumns(TableLayout& layout, const std::vector<ModuleTextEntry>& texts, bool sql2000) {
   if (!layout.rowsetColumns.empty()) {
     for (const RowsetColumnRow& r : layout.rowsetColumns) {
       // A dropped column's row stays behind; it never places a live column
@@ -143,8 +172,9 @@ void PlaceColumns(TableLayout& layout, const std::vector<ModuleTextEntry>& texts
         c.valueText = ModuleText(texts, layout.object.id, c.physicalOrdinal);
       }
     }
+    NumberBitsSharingAByte(layout.columns);
     return;
-  } else {
+  } else if (!sql2000) {
     for (ColumnDef& c : layout.columns) c.isInRowset = true;
   }
   for (ColumnDef& c : layout.columns) {
@@ -228,6 +258,8 @@ ColumnDef MakeColumnDef(std::string name, std::string typeText, std::int32_t typ
       break;
     case 11:
     case 26:
+    case 31:
+    case 32:
     case 33:
     case 34:
       c.isVariableLength = true;
@@ -238,7 +270,6 @@ ColumnDef MakeColumnDef(std::string name, std::string typeText, std::int32_t typ
       c.maxLength = ParsedLength(c.typeText);
       c.typeCode = 11;
       break;
-    case 15:
     case 16:
     case 17:
     case 19:
@@ -247,7 +278,7 @@ ColumnDef MakeColumnDef(std::string name, std::string typeText, std::int32_t typ
       c.isVariableLength = true;
       break;
     default:
-      if (typeCode == 31 || typeCode == 32 || typeCode > 34) {
+      if (typeCode > 34) {
         c.isVariableLength = true;
         c.typeCode = 17;
       }
@@ -303,7 +334,7 @@ TableLayout BuildTableLayout(const Catalog& catalog, const DatabaseFile& db,
   }
   std::stable_sort(layout.columns.begin(), layout.columns.end(),
                    [](const ColumnDef& a, const ColumnDef& b) { return a.columnId < b.columnId; });
-  PlaceColumns(layout, moduleTexts);
+  PlaceColumns(layout, moduleTexts, catalog.sql2000Layout);
   SetKeyFlags(catalog, layout);
   const auto stored =
       std::find_if(layout.columns.begin(), layout.columns.end(),

@@ -21,7 +21,8 @@ struct ColumnDef {
   std::int32_t columnId = 0;
   std::string name;
   std::int32_t typeCode = 0;
-  std::string typeText;  // "int(4)"
+  std::string typeText;      // "int(4)": the type name and the stored length
+  std::string declaredType;  // "int", "nvarchar(40)", "decimal(10,2)": as declared
   bool isNullable = false;
   bool isVariableLength = false;
   bool isSparse = false;

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "catalog/column_row.h"
+#include "catalog/declared_type.h"
+#include "records/record_builder.h"
 #include "storage/test_files.h"
 #include "testing/corpus.h"
 
@@ -23,27 +25,32 @@ TEST(HexText, DecodesPairsAndChoosesTheCharacterSet) {
   EXPECT_EQ(HexTextToString(""), "");
 }
 
-TEST(IdentityText, ReadsSeedAndIncrementByLength) {
+// Last value, seed and increment, each of the column type's width, then a
+// flags byte.
+TEST(IdentityText, ReadsSeedAndIncrementAtTheTypesWidth) {
   struct Case {
-    std::vector<std::uint8_t> bytes;
+    const char* hex;
+    std::uint8_t systemType;
     const char* text;
   };
-  std::vector<std::uint8_t> twelve(12, 0);
-  twelve[4] = 0xE8, twelve[5] = 0x03, twelve[8] = 10;  // 1000, 10
-  std::vector<std::uint8_t> zeroIncrement(12, 0);
-  zeroIncrement[4] = 5;
-  std::vector<std::uint8_t> minusOne(12, 0xFF);
-  minusOne[8] = 1, minusOne[9] = minusOne[10] = minusOne[11] = 0;
-  std::vector<std::uint8_t> wide(24, 0);
-  wide[0] = 1, wide[8] = 0x00, wide[9] = 0x10, wide[16] = 2;  // 64-bit seed 4096, increment 2
-  std::vector<std::uint8_t> six = {0, 0, 7, 0, 3, 0};
   const std::vector<Case> cases = {
-      {twelve, "identity(1000,10)"},    {{1, 2, 3}, "identity(1,1)"},
-      {zeroIncrement, "identity(5,1)"}, {minusOne, "identity(4294967295,1)"},
-      {wide, "identity(4096,2)"},       {six, "identity(7,3)"},
+      // Real: sql2005_bltoolkit DataTypeID (int) and queuing_order (bigint),
+      // sql2000_northwind Orders.OrderID (autoval).
+      {"02000000010000000100000000", 56, "identity(1,1)"},
+      {"00000000000000000100000000000000000000000000000001", 127, "identity(1,1)"},
+      {"452B0000010000000100000082", 56, "identity(1,1)"},
+      // Constructed: negative seed, other widths, decimal, short, zero step.
+      {"00000000FFFFFFFF0A00000000", 56, "identity(-1,10)"},
+      {"0000E8030A0000", 52, "identity(1000,10)"},
+      {"00FA0500", 48, "identity(250,5)"},
+      {"0000000000000000FBFFFFFFFFFFFFFF030000000000000000", 127, "identity(-5,3)"},
+      {"0100000000000000000100E40B540200000001020000000000000000", 108, "identity(10000000000,2)"},
+      {"010203", 56, "identity(1,1)"},
+      {"00000000050000000000000000", 56, "identity(5,1)"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(IdentityText(ByteView(c.bytes.data(), c.bytes.size())), c.text);
+    const std::vector<std::uint8_t> bytes = testing::Hex(c.hex);
+    EXPECT_EQ(IdentityText(ByteView(bytes.data(), bytes.size()), c.systemType), c.text) << c.hex;
   }
 }
 
@@ -56,10 +63,16 @@ TEST(MakeColumnDef, SetsStorageKindAndLengthByTypeCode) {
     std::int32_t codeAfter;
   };
   const std::vector<Case> cases = {
-      {3, "char(12)", false, 12, 3},      {9, "int(4)", false, 0, 9},
-      {11, "nvarchar(40)", true, 40, 11}, {18, "sysname(256)", true, 256, 11},
-      {17, "varchar(-1)", true, 0, 17},   {31, "hierarchyid(892)", true, 0, 17},
-      {24, "decimal(9)", false, 9, 24},   {40, "x(1)", true, 0, 17},
+      {3, "char(12)", false, 12, 3},
+      {9, "int(4)", false, 0, 9},
+      {11, "nvarchar(40)", true, 40, 11},
+      {18, "sysname(256)", true, 256, 11},
+      {17, "varchar(-1)", true, 0, 17},
+      {31, "hierarchyid(892)", true, 892, 31},
+      {15, "uniqueidentifier(16)", false, 0, 15},
+      {32, "geometry(-1)", true, -1, 32},
+      {24, "decimal(9)", false, 9, 24},
+      {40, "x(1)", true, 0, 17},
   };
   for (const Case& c : cases) {
     const ColumnDef d = MakeColumnDef("c", c.typeText, c.code);
@@ -171,6 +184,73 @@ TEST_F(LayoutOfBuiltCatalog, ColumnsArePlacedKeyedAndComputedOnesHaveNoStorage) 
   EXPECT_EQ(t.firstStoredColumn, 0);
   ASSERT_EQ(t.constraints.size(), 1u);
   EXPECT_TRUE(t.constraints[0].isPrimaryKey);
+}
+
+// SQL Server 2005 placement rows give no bit position: bit columns sharing a
+// byte take its bits in record order, whatever their column ids.
+TEST_F(LayoutOfBuiltCatalog, BitColumnsOfTwoThousandFiveShareTheirByteInRecordOrder) {
+  catalog_.objects.erase(catalog_.objects.begin());
+  catalog_.rowsetColumns.clear();
+  catalog_.columns = {Column(600, 1, "id", 56), Column(600, 2, "a", 104), Column(600, 3, "b", 104),
+                      Column(600, 4, "c", 104), Column(600, 5, "d", 104)};
+  // c is stored before b; d lies in a byte of its own.
+  catalog_.hobtColumns = {{9000, 1, 0x00010004, 1},
+                          {9000, 2, 0x00020008, 2},
+                          {9000, 3, 0x00040008, 4},
+                          {9000, 4, 0x00030008, 3},
+                          {9000, 5, 0x00050009, 5}};
+  const TableLayout t = Layout("T", "U ");
+  ASSERT_EQ(t.columns.size(), 5u);
+  const std::vector<std::uint16_t> expected = {0, 0, 2, 1, 0};
+  for (std::size_t i = 1; i < t.columns.size(); ++i) {
+    EXPECT_EQ(t.columns[i].bitPosition, expected[i]) << t.columns[i].name;
+  }
+}
+
+TEST(DeclaredType, IsWrittenAsAScriptDeclaresIt) {
+  Catalog catalog;
+  catalog.scalarTypes = {{256, 4, "sysname", 231, 256, 0, 0, 0, 0},
+                         {257, 1, "tid", 167, 6, 0, 0, 0, 0}};
+  struct Case {
+    std::uint8_t systemType;
+    std::int32_t userType;
+    std::int16_t length;
+    std::uint8_t precision;
+    std::uint8_t scale;
+    const char* text;
+  };
+  const Case cases[] = {
+      {56, 56, 4, 10, 0, "int"},
+      {239, 239, 10, 0, 0, "nchar(5)"},
+      {231, 231, 80, 0, 0, "nvarchar(40)"},
+      {231, 231, -1, 0, 0, "nvarchar(max)"},
+      {167, 167, -1, 0, 0, "varchar(max)"},
+      {165, 165, -1, 0, 0, "varbinary(max)"},
+      {173, 173, 50, 0, 0, "binary(50)"},
+      {175, 175, 12, 0, 0, "char(12)"},
+      {106, 106, 9, 10, 2, "decimal(10,2)"},
+      {108, 108, 5, 7, 3, "numeric(7,3)"},
+      {42, 42, 7, 23, 3, "datetime2(3)"},
+      {41, 41, 5, 16, 7, "time(7)"},
+      {43, 43, 10, 34, 7, "datetimeoffset(7)"},
+      {62, 62, 8, 53, 0, "float"},
+      {240, 128, 892, 0, 0, "hierarchyid"},
+      {240, 130, -1, 0, 0, "geography"},
+      {231, 256, 256, 0, 0, "sysname"},
+      {167, 257, 6, 0, 0, "tid"},
+      {167, 300, 6, 0, 0, "varchar(6)"},  // a user type the catalog lost
+      {99, 99, 16, 0, 0, "ntext"},
+      {200, 200, 4, 0, 0, ""},
+  };
+  for (const Case& c : cases) {
+    ColumnRow row;
+    row.systemType = c.systemType;
+    row.userType = c.userType;
+    row.length = c.length;
+    row.precision = c.precision;
+    row.scale = c.scale;
+    EXPECT_EQ(DeclaredTypeText(catalog, row), c.text) << c.text;
+  }
 }
 
 }  // namespace

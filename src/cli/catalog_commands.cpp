@@ -46,7 +46,8 @@ TableCommand OpenTable(const std::vector<std::string>& words, const char* usage,
 
 const char* const kColumnsUsage =
     "usage: tessaril-cli columns FILE TABLE [--verbose]\n"
-    "  The columns of a table in record order, as the object tree lists them.\n"
+    "  The columns of a table in record order, as the object tree lists them, and\n"
+    "  the type each was declared with (tab-separated).\n"
     "  --verbose   also: nullability, column id, physical ordinal, leaf offset, null bit, in "
     "rowset,\n"
     "              type code, collation id, identity, computed text (tab-separated)\n";
@@ -57,7 +58,7 @@ int ColumnsCommand(const std::vector<std::string>& words) {
   const bool verbose = table.args.Has("--verbose");
   for (const ColumnDef& c : table.table->layout().columns) {
     if (c.name.empty()) continue;
-    std::cout << ColumnItemText(c);
+    std::cout << ColumnItemText(c) << '\t' << c.declaredType;
     if (verbose) {
       std::cout << '\t' << (c.isNullable ? "NULL" : "NOT NULL") << '\t' << c.columnId << '\t'
                 << c.physicalOrdinal << '\t' << c.leafOffset << '\t' << c.nullBit << '\t'

@@ -105,6 +105,20 @@ else
   expect 0 "pages of a table" -- "$cli" pages "$pubs" --table sales
   same_as_golden "catalog/sql2008_pubs.sales.pages.txt"
   expect 1 "columns of a missing table" -- "$cli" columns "$pubs" nosuchtable
+  # Files of the newer releases and of many types: their tables, the columns
+  # of one table with the types they were declared with, and its rows.
+  for entry in "sql2005_bltoolkit/BLToolkitData.mdf DataTypeTest" \
+    "sql2016_dailynutrition/DailyNutrition2012.mdf recipeingredients" \
+    "sql2017_student_zh/Student.mdf Teach" "sql2019_students_ru/Students.mdf Студенты" \
+    "sql2022_techblog/db.mdf Author"; do
+    path=${entry%% *} table=${entry#* } dir=${entry%%/*}
+    expect 0 "tables $dir" -- "$cli" tables "$corpus/$path"
+    same_as_golden "catalog/$dir.tables.tsv"
+    expect 0 "columns $dir $table" -- "$cli" columns "$corpus/$path" "$table" --verbose
+    same_as_golden "catalog/$dir.$table.columns.txt"
+    expect 0 "rows $dir $table" -- "$cli" rows "$corpus/$path" "$table" --format tsv
+    same_as_golden "rows/$dir.$table.tsv"
+  done
   expect 0 "rows as tsv" -- "$cli" rows "$pubs" authors --format tsv
   same_as_golden "rows/sql2008_pubs.authors.tsv"
   expect 0 "rows as json" -- "$cli" rows "$corpus/sql2000_northwind/northwnd.mdf" Shippers --format json

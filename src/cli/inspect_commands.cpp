@@ -118,7 +118,7 @@ std::vector<InventoryRow> InventoryRows(const PageInventory& inventory) {
 // The boot page's version, name and collation, worded as the scan log words them.
 void PrintDatabaseInfo(const DatabaseFile& db) {
   const std::optional<CBootPage> boot = ReadBootPage(db);
-  const char* version = boot ? boot->versionName() : kUnknownVersionName;
+  const std::string version = boot ? boot->versionName() : kUnknownVersionName;
   std::cout << kVersionLinePrefix << version << '\n'
             << "database name: " << (boot ? boot->databaseName : std::string()) << '\n';
   if (boot && boot->unsupportedPageSize()) {

@@ -118,9 +118,14 @@ void DecodeCompressedLayout(CPrimaryRecord& r, ByteView rec, const RecordOptions
       }
     }
   }
+  // A forwarded row ends its long data with the back pointer to its stub,
+  // as a forwarded record of the other layout does.
+  if (r.recordType == kForwardedRecord) TakeBackPointer(r, rec);
   r.recordLength = static_cast<std::int32_t>(pos);
   const ByteView kept = rec.Sub(0, std::max(extent, std::min(pos, maxLength)));
   r.bytes_.assign(kept.data(), kept.data() + kept.size());
+  // The whole record was read: a stub may take it as its target.
+  r.hasRaw_ = pos <= maxLength && kept.size() == pos;
 }
 
 std::vector<StoredColumn> SplitCompressedRecord(const CPrimaryRecord& r) {

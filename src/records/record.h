@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -121,9 +122,15 @@ struct CRecord {
   ByteView Range(ByteRange r) const { return bytes().Sub(r.offset, r.length); }
 };
 
+struct CompressionInfo;
+
 struct CPrimaryRecord : CRecord {
   // One column-descriptor code per column of a compressed record.
   std::vector<std::uint8_t> cdCodes;
+  // A compressed row reached through its forwarding stub: the compression
+  // information of the page the row lies on, whose anchor and dictionary its
+  // values refer to (the stub's page has its own).
+  std::shared_ptr<const CompressionInfo> ownPageCompression;
 };
 
 }  // namespace tessaril

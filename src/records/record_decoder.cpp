@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "records/compressed_layout.h"
+#include "records/compression_info.h"
 #include "records/record_page.h"
 #include "storage/database_file.h"
 
@@ -30,7 +31,6 @@ class FixedVarDecoder {
  private:
   void Keep(std::size_t end) { extent_ = std::max(extent_, end); }
   void DecodeVariableColumns(std::size_t& pos);
-  bool DropBackPointer();
 
   CPrimaryRecord& r_;
   ByteView rec_;
@@ -128,7 +128,7 @@ void FixedVarDecoder::DecodeVariableColumns(std::size_t& pos) {
     }
     r_.values.push_back(value);
   }
-  const bool dropped = (oneExtra || r_.recordType == kForwardedRecord) && DropBackPointer();
+  const bool dropped = (oneExtra || r_.recordType == kForwardedRecord) && TakeBackPointer(r_, rec_);
   if (oneExtra && !dropped) {
     // One value more than columns and no back pointer: the counts do not fit.
     r_.values.clear();
@@ -137,25 +137,6 @@ void FixedVarDecoder::DecodeVariableColumns(std::size_t& pos) {
     r_.variableCount = 0;
     pos = 0;
   }
-}
-
-// The last value of a forwarded record is its back pointer when it is a
-// complex value of 10 bytes whose first word names it (written 04 00 or
-// 00 04); it is kept apart so that it is never read as a column.
-bool FixedVarDecoder::DropBackPointer() {
-  const RecordValue last = r_.values.empty() ? RecordValue() : r_.values.back();
-  const ByteView bytes = rec_.Sub(last.data.offset, last.data.length);
-  const std::uint16_t id = ComplexId(bytes);
-  if (last.hasData && last.complex && bytes.size() == kBackPointerLength &&
-      (id == kBackPointerComplexId || id == kInRowLobRootComplexId)) {
-    r_.backPointer = RecordId{{LoadU16(bytes, 6), static_cast<std::int32_t>(LoadU32(bytes, 2))},
-                              LoadU16(bytes, 8)};
-    r_.values.pop_back();
-    r_.variableEnds.pop_back();
-    r_.variableCount = static_cast<std::int16_t>(r_.variableCount - 1);
-    return true;
-  }
-  return false;
 }
 
 // Status byte A and the page check shared by every decoder. Returns false
@@ -214,6 +195,11 @@ void FollowStub(CPrimaryRecord& stub, ByteView rec, const PageContext& context,
       PrimaryRecordPage targetPage(std::move(*page), context.file, TargetOptions(options),
                                    target.slot);
       found = targetPage.TakeRecord(0);
+      if (found && found->isCompressed) {
+        const PageContext targetContext{targetPage.bytes(), &targetPage.header(), context.file};
+        found->ownPageCompression = std::make_shared<const CompressionInfo>(
+            ReadCompressionInfo(targetContext, TargetOptions(options)));
+      }
     }
   }
   if (!found || found->recordLength < 1 || found->rawRecord().empty()) {
@@ -234,6 +220,24 @@ void FollowStub(CPrimaryRecord& stub, ByteView rec, const PageContext& context,
 }
 
 }  // namespace
+
+bool TakeBackPointer(CRecord& r, ByteView rec) {
+  if (r.values.empty()) return false;
+  const RecordValue& last = r.values.back();
+  const ByteView bytes = rec.Sub(last.data.offset, last.data.length);
+  const std::uint16_t id = ComplexId(bytes);
+  if (!last.hasData || !last.complex || bytes.size() != kBackPointerLength ||
+      (id != kBackPointerComplexId && id != kInRowLobRootComplexId)) {
+    return false;
+  }
+  r.backPointer = RecordId{{LoadU16(bytes, 6), static_cast<std::int32_t>(LoadU32(bytes, 2))},
+                           LoadU16(bytes, 8)};
+  r.values.pop_back();
+  if (!r.variableEnds.empty()) r.variableEnds.pop_back();
+  if (!r.longEntries.empty()) r.longEntries.pop_back();
+  r.variableCount = static_cast<std::int16_t>(r.variableCount - 1);
+  return true;
+}
 
 std::uint16_t ComplexId(ByteView value) {
   const std::uint8_t first = value.At(0);

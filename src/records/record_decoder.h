@@ -58,4 +58,11 @@ std::optional<SparseColumnVector> DecodeSparseVector(ByteView value, std::uint16
 // The first 16-bit word of a complex value, which names its kind.
 std::uint16_t ComplexId(ByteView value);
 
+// Takes a forwarded record's back pointer to its stub out of its values: the
+// last value, when it is a complex value of 10 bytes whose first word names
+// a back pointer (written 04 00 or 00 04), in either record layout; rec is
+// the record's bytes, which the value ranges point into. It is kept apart so
+// that it is never read as a column. False when it is absent.
+bool TakeBackPointer(CRecord& r, ByteView rec);
+
 }  // namespace tessaril

@@ -52,44 +52,53 @@ std::string DecodeDatabaseName(ByteView page) {
 
 }  // namespace
 
-const char* VersionName(std::uint32_t formatVersion) {
-  switch (formatVersion) {
-    case 998:
-      return " SQL Server 2025";
-    case 957:
-    case 958:
-      return " SQL Server 2022";
-    case 904:
-      return " SQL Server 2019";
-    case 868:
-    case 869:
-      return " SQL Server 2017";
-    case 852:
-      return " SQL Server 2016";
-    case 782:
-      return " SQL Server 2014";
-    case 706:
-      return " SQL Server 2012";
-    case 684:
-      return " SQL Server 2012 CTP1";
-    case 660:
-    case 661:
-      return " SQL Server 2008 R2";
-    case 655:
-      return " SQL Server 2008";
-    case 612:
-      return " SQL Server 2005 SP2+ with VarDecimal enabled";
-    case 611:
-      return " SQL Server 2005";
-    case 539:
-      return " SQL Server 2000";
-    case 515:
-      return " SQL Server 7.0";
-    case 408:
-      return " SQL Server 6.5";
-    default:
-      return kUnknownVersionName;
+namespace {
+
+// The format versions releases write, in order; release names the range a
+// version between two of them falls in.
+struct Release {
+  std::uint32_t formatVersion;
+  const char* name;
+  const char* release;
+};
+
+constexpr std::array<Release, 18> kReleases = {{
+    {408, " SQL Server 6.5", "6.5"},
+    {515, " SQL Server 7.0", "7.0"},
+    {539, " SQL Server 2000", "2000"},
+    {611, " SQL Server 2005", "2005"},
+    {612, " SQL Server 2005 SP2+ with VarDecimal enabled", "2005"},
+    {655, " SQL Server 2008", "2008"},
+    {660, " SQL Server 2008 R2", "2008 R2"},
+    {661, " SQL Server 2008 R2", "2008 R2"},
+    {684, " SQL Server 2012 CTP1", "2012"},
+    {706, " SQL Server 2012", "2012"},
+    {782, " SQL Server 2014", "2014"},
+    {852, " SQL Server 2016", "2016"},
+    {868, " SQL Server 2017", "2017"},
+    {869, " SQL Server 2017", "2017"},
+    {904, " SQL Server 2019", "2019"},
+    {957, " SQL Server 2022", "2022"},
+    {958, " SQL Server 2022", "2022"},
+    {998, " SQL Server 2025", "2025"},
+}};
+
+}  // namespace
+
+std::string VersionName(std::uint32_t formatVersion) {
+  if (formatVersion < kReleases.front().formatVersion) return kUnknownVersionName;
+  const Release* before = &kReleases.front();
+  for (const Release& r : kReleases) {
+    if (r.formatVersion == formatVersion) return r.name;
+    if (r.formatVersion > formatVersion) {
+      // A pre-release build or an upgrade stopped between two releases.
+      return std::string(" SQL Server ") + before->release + " to " + r.release +
+             " (format version " + std::to_string(formatVersion) + ")";
+    }
+    before = &r;
   }
+  return std::string(" SQL Server ") + before->release + " or later (format version " +
+         std::to_string(formatVersion) + ")";
 }
 
 CBootPage::CBootPage(ByteView page)

@@ -20,10 +20,13 @@ inline constexpr const char* kUnknownVersionName = "Unknown SQL Version";
 inline constexpr std::uint32_t kFirstEightKilobyteFormat = 515;
 
 // The release that writes a format version: " SQL Server 2014" for 782 and so
-// on. Known names begin with one blank, because the log line is
-// "Database version:" followed by the name; any other version gives
+// on. Names begin with one blank, because the log line is "Database
+// version:" followed by the name. A version between two releases (a
+// pre-release build, an upgrade stopped half-way) is named by the two and its
+// number, " SQL Server 2014 to 2016 (format version 851)", one past the last
+// known release as "... or later"; a version below the first release gives
 // kUnknownVersionName, without the blank.
-const char* VersionName(std::uint32_t formatVersion);
+std::string VersionName(std::uint32_t formatVersion);
 
 class CBootPage {
  public:
@@ -38,7 +41,7 @@ class CBootPage {
   // The default collation, as COLLATIONPROPERTY(name, 'CollationID') gives it.
   std::int32_t collationId = 0;
 
-  const char* versionName() const { return VersionName(formatVersion); }
+  std::string versionName() const { return VersionName(formatVersion); }
   // True for formats written with 2 KB pages (SQL Server 6.5 and before),
   // which this reader cannot decode: the caller reports the page size rather
   // than decode the file. A zero version (an empty page) names no release.

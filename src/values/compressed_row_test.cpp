@@ -252,6 +252,66 @@ TEST_F(CompressedRows, VardecimalColumnsOfPlainRecordsAreVariable) {
             (std::vector<Texts>{{"7", "123.45"}, {"8", "0.00"}}));
 }
 
+// A compressed heap row moved to another page: its stub on page 1, the row on
+// page 2 ending its long data with the back pointer to the stub. Each page
+// has its own anchor ("qrstuv" on page 1, "abcdef" on page 2).
+class ForwardedCompressedRow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto page = [](std::int32_t number, const std::vector<testing::PageRecord>& records,
+                         const char* anchor) {
+      testing::PageLayout layout;
+      layout.pageNumber = number;
+      if (number == 0) {
+        layout.objectId = 34;
+        layout.indexId = 0;
+      }
+      if (anchor != nullptr) {
+        layout.typeFlagBits = kCompressionInfoFlag;
+        layout.compressionInfo =
+            testing::CompressionInfoBytes(CompressedRecord(0x01, {7}, Text(anchor)), {});
+      }
+      return testing::MakeRecordPage(layout, records).bytes;
+    };
+    const Bytes stub = Concat({Hex("09"), Hex("02000000"), Hex("0100"), Hex("0000")});
+    const Bytes backPointer =
+        Hex("0400"
+            "01000000"
+            "0100"
+            "0000");
+    // Type 4 (forwarded): three bytes of the anchor, then "XY".
+    const Bytes moved = CompressedRecord(0x11, {4}, Hex("035859"), {{backPointer, true}});
+    Bytes file = page(0, {}, nullptr);
+    for (const Bytes& p : {page(1, {{0, stub}}, "qrstuv"), page(2, {{0, moved}}, "abcdef")}) {
+      file.insert(file.end(), p.begin(), p.end());
+    }
+    testing::WriteWholeFile(dir_.path() / "f.mdf", file);
+    NullProgress progress;
+    StopFlag stop;
+    auto db = DatabaseFile::Open((dir_.path() / "f.mdf").string(), false, progress, stop);
+    ASSERT_TRUE(db.ok());
+    db_ = std::move(db).value();
+    layout_.columns = {Column("varchar(20)", 17, 1)};
+    layout_.rowsetColumns = {RowsetColumnRow{}};
+  }
+
+  std::vector<Texts> Rows(std::int32_t page) {
+    RowContext context(layout_, *db_, TextDecoding(nullptr, {}), RecordOptions(), false);
+    std::vector<Texts> rows;
+    for (const RenderedRow& r : ReadPageRows({1, page}, context)) rows.push_back(testing::ShownTexts(r));
+    return rows;
+  }
+
+  testing::TempDir dir_;
+  std::unique_ptr<DatabaseFile> db_;
+  TableLayout layout_;
+};
+
+TEST_F(ForwardedCompressedRow, ShowsOnceThroughItsStubWithItsOwnPagesAnchor) {
+  EXPECT_EQ(Rows(1), (std::vector<Texts>{{"abcXY"}}));
+  EXPECT_EQ(Rows(2), std::vector<Texts>{});  // reached through the stub on page 1
+}
+
 // Codes that promise more short bytes than the record holds.
 TEST(CompressedRecordDamage, MissingShortBytesGiveEmptyValues) {
   CPrimaryRecord r;

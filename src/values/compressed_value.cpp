@@ -13,7 +13,6 @@ namespace tessaril {
 namespace {
 
 constexpr std::size_t kDateWidth = 3;
-constexpr std::size_t kOffsetWidth = 2;
 constexpr std::uint8_t kBlank = 0x20;
 
 using Buffer = std::vector<std::uint8_t>;
@@ -51,7 +50,6 @@ std::size_t DeclaredLength(const ColumnDef& column) {
 // The bytes of the value as an uncompressed record holds them; false when
 // the stored form cannot be one of this type.
 bool Expand(ByteView stored, const ColumnDef& column, Buffer& out) {
-  const int scale = column.scale;
   switch (column.typeCode) {
     case kBigintCode:
     case kDateTimeCode:
@@ -73,15 +71,12 @@ bool Expand(ByteView stored, const ColumnDef& column, Buffer& out) {
     case kDateCode:
       return Aligned(stored, kDateWidth, false, out);
     case kTimeCode:
-      return TimeWidth(scale) > 0 &&
-             Aligned(stored, static_cast<std::size_t>(TimeWidth(scale)), false, out);
     case kDateTime2Code:
-      return TimeWidth(scale) > 0 &&
-             Aligned(stored, static_cast<std::size_t>(TimeWidth(scale)) + kDateWidth, false, out);
-    case kDateTimeOffsetCode:
-      return TimeWidth(scale) > 0 &&
-             Aligned(stored, static_cast<std::size_t>(TimeWidth(scale)) + kDateWidth + kOffsetWidth,
-                     false, out);
+    case kDateTimeOffsetCode: {
+      // The width the scale gives, as an uncompressed record stores it.
+      const std::int16_t width = DescribeValue(column).fixedWidth;
+      return width > 0 && Aligned(stored, static_cast<std::size_t>(width), false, out);
+    }
     case kBinaryCode:
       return Aligned(stored, std::max(DeclaredLength(column), stored.size()), false, out);
     case kCharCode:

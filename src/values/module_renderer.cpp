@@ -17,7 +17,7 @@ bool Taken(const CPrimaryRecord* r, const RecordOptions& options) {
 
 // A binary value is shown with "0x" in front, unless there is nothing to show.
 std::string WithBinaryPrefix(std::string text, std::int32_t typeCode) {
-  if ((typeCode == kVarbinaryCode || typeCode == kClrCode) && !text.empty() && text != " ") {
+  if (TakesBinaryPrefix(typeCode) && !text.empty() && text != " ") {
     return "0x" + text;
   }
   return text;

@@ -49,8 +49,8 @@ std::string VariableText(const CRecord& r, std::size_t index, const ValueLayout&
 }
 
 std::string WithBinaryPrefix(std::string text, std::int32_t typeCode) {
-  if ((typeCode == kVarbinaryCode || typeCode == kImageCode || typeCode == kClrCode) &&
-      text != " " && text.find('\\') == std::string::npos && !IsLargeValuePlaceholder(text)) {
+  if (TakesBinaryPrefix(typeCode) && text != " " && text.find('\\') == std::string::npos &&
+      !IsLargeValuePlaceholder(text)) {
     return "0x" + text;
   }
   return text;
@@ -198,8 +198,10 @@ std::vector<Cell> CompressedCells(const CPrimaryRecord& r, const PrimaryRecordPa
     return VariableText(r, static_cast<std::size_t>(&value - r.values.data()), layout, c, context);
   };
   const std::vector<ColumnDef>& columns = context.layout.columns;
-  std::vector<std::optional<std::string>> texts = RenderCompressedRecord(
-      r, page.compression(), columns, context.text, context.options, complexText);
+  const CompressionInfo& compression =
+      r.ownPageCompression ? *r.ownPageCompression : page.compression();
+  std::vector<std::optional<std::string>> texts =
+      RenderCompressedRecord(r, compression, columns, context.text, context.options, complexText);
   std::vector<Cell> cells(texts.size());
   for (std::size_t i = 0; i < texts.size(); ++i) {
     if (columns[i].physicalOrdinal == kNoStorage) continue;

@@ -142,11 +142,14 @@ std::string SignedTenThousandths(std::int64_t value) {
   return FixedPointText(value < 0, digits, kMoneyScale);
 }
 
-// Shortest round-trip text of a finite binary floating-point value; the range
+// Shortest round-trip text of a binary floating-point value; the range
 // check is made in the value's own type so that the bounds agree with its digits.
 template <typename Float>
 std::string ShortestText(Float value) {
-  if (!std::isfinite(value)) return {};
+  // SQL Server never stores these, but damaged bytes may; the text says
+  // what they hold.
+  if (std::isnan(value)) return "NaN";
+  if (std::isinf(value)) return value < 0 ? "-Infinity" : "Infinity";
   if (value == 0) return "0";  // also for -0
   const Float magnitude = std::fabs(value);
   const bool plain = magnitude >= static_cast<Float>(1e-5) && magnitude < static_cast<Float>(1e15);
@@ -164,6 +167,20 @@ int TimeWidth(int scale) {
   if (scale < 0 || scale > kMaxTimeScale) return 0;
   if (scale <= 2) return 3;
   return scale <= 4 ? 4 : 5;
+}
+
+int DateTime2Width(int scale) {
+  return TimeWidth(scale) > 0 ? TimeWidth(scale) + static_cast<int>(kDateWidth) : 0;
+}
+
+int DateTimeOffsetWidth(int scale) {
+  return TimeWidth(scale) > 0 ? DateTime2Width(scale) + static_cast<int>(kOffsetWidth) : 0;
+}
+
+int DecimalWidth(int precision) {
+  if (precision < 1 || precision > kMaxPrecision) return 0;
+  const int words = precision <= 9 ? 1 : precision <= 19 ? 2 : precision <= 28 ? 3 : 4;
+  return static_cast<int>(kDecimalMagnitude) + 4 * words;
 }
 
 std::string DateTimeText(ByteView bytes) {
@@ -275,8 +292,9 @@ std::string DecimalText(ByteView bytes, int precision, int scale) {
     AppendNumber(chunk, remainder, zero ? 1 : 9);
     digits.insert(0, chunk);
   }
-  // 16 bytes can hold more than 38 digits; no decimal value has that many.
-  if (digits.size() > static_cast<std::size_t>(kMaxPrecision)) return {};
+  // A value holds at most `precision` digits; more (16 bytes can hold up to
+  // 39) is damage, not a value, and nothing is shown for it.
+  if (digits.size() > static_cast<std::size_t>(precision)) return {};
   // A negative zero shows as zero.
   return FixedPointText(sign == 0 && digits != "0", digits, scale);
 }

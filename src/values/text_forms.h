@@ -67,6 +67,10 @@ inline constexpr std::int64_t kLastDay = DaysFromCivil(9999, 12, 31);
 // Stored width of the time part of time(s), datetime2(s) and datetimeoffset(s):
 // 3 bytes for scale 0-2, 4 for 3-4, 5 for 5-7; 0 for a scale outside 0-7.
 int TimeWidth(int scale);
+// datetime2(s): the time part and a 3-byte date; datetimeoffset(s): both and
+// a 2-byte offset. 0 for a scale outside 0-7.
+int DateTime2Width(int scale);
+int DateTimeOffsetWidth(int scale);
 
 // datetime, 8 bytes: uint32 ticks of 1/300 s since midnight, then int32 days
 // since 1900-01-01. "yyyy-mm-dd hh:mm:ss.mmm".
@@ -105,14 +109,21 @@ std::string SmallMoneyText(ByteView bytes);
 // magnitude as a little-endian unsigned integer of 4, 8, 12 or 16 bytes by
 // precision. A shorter magnitude (as a sql_variant may store it) is read as
 // far as it goes, up to 16 bytes. The text has exactly s decimals. A magnitude
-// with more digits than the precision (damage) shows as stored while it has
-// at most 38; beyond that, or with a sign byte other than 0 or 1, the text is "".
+// with more digits than the precision allows (damage), or a sign byte other
+// than 0 or 1, gives the text "".
 std::string DecimalText(ByteView bytes, int precision, int scale);
+
+// Stored width of decimal/numeric(p, s): a sign byte and 4, 8, 12 or 16
+// magnitude bytes for precision 1-9, 10-19, 20-28, 29-38; 0 for a precision
+// outside 1-38.
+int DecimalWidth(int precision);
 
 // float, 8 bytes (IEEE double), and real, 4 bytes (IEEE single): the shortest
 // text that reads back to the same value. Plain decimal for magnitudes from
 // 1e-5 up to (not including) 1e15, otherwise exponent form as std::to_chars
-// writes it ("1.5e+300", "1e-07"). Zero is "0"; NaN and infinities give "".
+// writes it ("1.5e+300", "1e-07"). Zero is "0"; NaN and the
+// infinities, which only damage can store, show as "NaN", "Infinity" and
+// "-Infinity".
 std::string FloatText(ByteView bytes);
 std::string RealText(ByteView bytes);
 

@@ -233,6 +233,10 @@ TEST(DecimalText, PlacesThePointExactlyOverThirtyEightDigits) {
       {28, 10, Le(1, 1) + Hex("000000000000000001000000"), "1844674407.3709551616"},  // 2^64
       {18, 0, Hex("014d010000"), "333"},  // sqlvar-iv-decimal: 4 magnitude bytes for (18,0)
       {9, 0, Le(1, 1), "0"},
+      // No more digits than the precision: numeric(7,3) holds 9999.999 at most.
+      {7, 3, Le(1, 1) + Le(9999999, 4), "9999.999"},
+      {7, 3, Le(1, 1) + Le(10000000, 4), ""},
+      {2, 2, Le(1, 1) + Le(5, 4), "0.05"},
       {9, 0, Le(2, 1) + Le(5, 4), ""},  // a sign byte SQL Server never writes
       {0, 0, Le(1, 1) + Le(5, 4), ""},
       {39, 0, Le(1, 1) + Le(5, 4), ""},
@@ -263,8 +267,8 @@ TEST(FloatForms, ShortestTextWithExponentOnlyOutsideTheUsualRange) {
       {DoubleBytes(1.5e300), "1.5e+300"},
       {DoubleBytes(std::numeric_limits<double>::max()), "1.7976931348623157e+308"},
       {DoubleBytes(std::numeric_limits<double>::denorm_min()), "5e-324"},
-      {DoubleBytes(std::numeric_limits<double>::quiet_NaN()), ""},
-      {DoubleBytes(-std::numeric_limits<double>::infinity()), ""},
+      {DoubleBytes(std::numeric_limits<double>::quiet_NaN()), "NaN"},
+      {DoubleBytes(-std::numeric_limits<double>::infinity()), "-Infinity"},
       {Hex("0000000000d07440"), "333"},  // sqlvar-iv-float, value bytes
   };
   ExpectTexts(FloatText, floatCases);
@@ -276,7 +280,7 @@ TEST(FloatForms, ShortestTextWithExponentOnlyOutsideTheUsualRange) {
       {FloatBytes(1e-7f), "1e-07"},
       {FloatBytes(1e15f), "1e+15"},
       {FloatBytes(std::numeric_limits<float>::max()), "3.4028235e+38"},
-      {FloatBytes(std::numeric_limits<float>::infinity()), ""},
+      {FloatBytes(std::numeric_limits<float>::infinity()), "Infinity"},
       {Hex("0080a643"), "333"},  // sqlvar-iv-real, value bytes
   };
   ExpectTexts(RealText, realCases);
@@ -300,14 +304,14 @@ TEST(FloatForms, EveryFiniteValueReadsBackFromItsText) {
     const std::string dText = FloatText(View(DoubleBytes(d)));
     const std::string fText = RealText(View(FloatBytes(f)));
     if (!std::isfinite(d)) {
-      EXPECT_EQ(dText, "");
+      EXPECT_EQ(dText, std::isnan(d) ? "NaN" : d < 0 ? "-Infinity" : "Infinity");
     } else if (d != 0) {
       ASSERT_TRUE(ReadsBackAs(dText, d)) << dText;
       const bool plain = std::fabs(d) >= 1e-5 && std::fabs(d) < 1e15;
       EXPECT_EQ(dText.find('e') == std::string::npos, plain) << dText;
     }
     if (!std::isfinite(f)) {
-      EXPECT_EQ(fText, "");
+      EXPECT_EQ(fText, std::isnan(f) ? "NaN" : f < 0 ? "-Infinity" : "Infinity");
     } else if (f != 0) {
       ASSERT_TRUE(ReadsBackAs(fText, f)) << fText;
     }

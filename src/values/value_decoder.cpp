@@ -64,6 +64,10 @@ std::string TextDecoding::Decode(ByteView bytes, std::uint32_t codePage) {
 
 std::string BinaryText(ByteView bytes) { return "0x" + HexDigits(bytes); }
 
+bool TakesBinaryPrefix(std::int32_t typeCode) {
+  return typeCode == kVarbinaryCode || typeCode == kImageCode;
+}
+
 std::string UniqueIdentifierText(ByteView b) {
   if (b.size() < 16) return {};
   char text[40];
@@ -84,13 +88,11 @@ ValueLayout DescribeValue(const ColumnDef& column) {
   switch (typeCode) {
     case 0:
     case 4:
-    case 7:
     case 22:
       fixed(8);
       break;
     case 1:
     case 3:
-    case 24:
       fixed(len);
       break;
     case 2:
@@ -99,11 +101,16 @@ ValueLayout DescribeValue(const ColumnDef& column) {
     case 5:
       fixed(3);
       break;
+    // The temporal types with a scale, and decimal and numeric by precision.
+    // A scale or precision out of range (a damaged column row) gives no width.
     case 6:
-      fixed(5);
+      fixed(TimeWidth(column.scale));
+      break;
+    case 7:
+      fixed(DateTime2Width(column.scale));
       break;
     case 8:
-      fixed(10);
+      fixed(DateTimeOffsetWidth(column.scale));
       break;
     case 9:
     case 27:
@@ -150,7 +157,8 @@ ValueLayout DescribeValue(const ColumnDef& column) {
       fixed(8);
       break;
     case 23:
-      fixed(19);
+    case 24:
+      fixed(DecimalWidth(column.precision));
       break;
     default:
       break;

@@ -49,6 +49,10 @@ std::string DecodeVariantValue(ByteView bytes, TextDecoding& text);
 
 // "0x" and every byte as two upper-case hex digits.
 std::string BinaryText(ByteView bytes);
+// varbinary and image values decode to their hex digits alone, and the row
+// renderers put the "0x" in front; binary, timestamp and the CLR types
+// (hierarchyid, geometry, geography) decode with it.
+bool TakesBinaryPrefix(std::int32_t typeCode);
 // 33221100-5544-7766-8899-AABBCCDDEEFF from the 16 stored bytes 00 11 .. FF.
 std::string UniqueIdentifierText(ByteView bytes);
 

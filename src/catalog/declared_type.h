@@ -1,0 +1,25 @@
+// The T-SQL type a column was declared with, as a script would write it:
+// "decimal(10,2)", "nvarchar(40)", "varchar(max)", "datetime2(3)", "int", or
+// the name of the user type it was declared with.
+#pragma once
+
+#include <string>
+
+#include "catalog/catalog.h"
+#include "catalog/column_row.h"
+
+namespace tessaril {
+
+// The name of a SQL Server system type (its xtype); for the CLR types (240)
+// the user type tells hierarchyid, geometry and geography apart. Empty for an
+// id no release uses.
+std::string SystemTypeName(std::uint8_t systemType, std::int32_t userType);
+
+// The declared type of a column row. A user type (an alias type such as
+// sysname, or a CLR type) is given by its name from the catalog's type rows;
+// a system type by its name and, where it takes them, its length in
+// characters or bytes ("max" for the large types), its precision and scale,
+// or its fractional-second scale.
+std::string DeclaredTypeText(const Catalog& catalog, const ColumnRow& row);
+
+}  // namespace tessaril
