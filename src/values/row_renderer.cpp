@@ -9,6 +9,7 @@ namespace tessaril {
 namespace {
 
 constexpr std::int16_t kRecordHeaderLength = 4;
+constexpr int kBitsPerByte = 8;
 
 bool Shown(const CPrimaryRecord* r, const RecordOptions& options) {
   return r != nullptr && !r->isInvalid && r->recordType != kIndexRecord &&
@@ -124,6 +125,8 @@ class RecordWalk {
     if (!c.isInRowset || NullBitSet(r_, NullBit(c))) {
       ++processed_;
       if (variable) ++variableUsed_;
+      // A NULL fixed value still takes its bytes (or its bit).
+      if (!variable && c.isInRowset) FixedPlace(c, layout);
       return Cell::Null();
     }
     ++processed_;
@@ -165,22 +168,44 @@ class RecordWalk {
     return cell;
   }
 
+  // Where a fixed value lies in the fixed part, and for a bit column which
+  // bit of that byte: its placement's offset and bit position, or, for a
+  // column no placement row places, the next free byte as the columns are
+  // walked in order, up to eight bit columns sharing one byte.
+  struct FixedPlacement {
+    std::size_t at = 0;
+    std::uint16_t bit = 0;
+  };
+  FixedPlacement FixedPlace(const ColumnDef& c, const ValueLayout& layout) {
+    const std::int16_t offset = context_.sql2000Layout ? c.legacyOffset : c.leafOffset;
+    const bool placed =
+        offset >= kRecordHeaderLength && offset - kRecordHeaderLength < r_.fixedLength;
+    const std::size_t at =
+        placed ? static_cast<std::size_t>(offset - kRecordHeaderLength) : fixedCursor_;
+    if (c.typeCode == kBitCode) {
+      if (placed) return {at, c.bitPosition};
+      if (bitsWalked_ % kBitsPerByte == 0) bitByte_ = fixedCursor_++;
+      return {bitByte_, static_cast<std::uint16_t>(bitsWalked_++ % kBitsPerByte)};
+    }
+    fixedCursor_ = at + static_cast<std::size_t>(layout.width > 0 ? layout.width : 0);
+    return {at, 0};
+  }
+
   std::string FixedText(const ColumnDef& c, const ValueLayout& layout) {
     const ByteView fixed = r_.fixedData();
-    const std::int16_t offset = context_.sql2000Layout ? c.legacyOffset : c.leafOffset;
-    std::size_t at = fixedCursor_;
-    if (offset >= kRecordHeaderLength && offset - kRecordHeaderLength < r_.fixedLength) {
-      at = static_cast<std::size_t>(offset - kRecordHeaderLength);
-    }
+    const FixedPlacement place = FixedPlace(c, layout);
     if (c.typeCode == kBitCode) {
-      // A bit column reads its own byte and bit.
-      return DecodeValue(layout, fixed.Sub(at, 1), c, context_.text);
+      if (place.bit == c.bitPosition) {
+        return DecodeValue(layout, fixed.Sub(place.at, 1), c, context_.text);
+      }
+      ColumnDef walked = c;
+      walked.bitPosition = place.bit;
+      return DecodeValue(layout, fixed.Sub(place.at, 1), walked, context_.text);
     }
     const auto width = static_cast<std::size_t>(layout.width > 0 ? layout.width : 0);
-    fixedCursor_ = at + width;
-    if (!fixed.Contains(at, width)) return {};
-    CaptureValue(context_, r_, c, fixed.Sub(at, width));
-    return DecodeValue(layout, fixed.Sub(at, width), c, context_.text);
+    if (!fixed.Contains(place.at, width)) return {};
+    CaptureValue(context_, r_, c, fixed.Sub(place.at, width));
+    return DecodeValue(layout, fixed.Sub(place.at, width), c, context_.text);
   }
 
   const CPrimaryRecord& r_;
@@ -188,6 +213,8 @@ class RecordWalk {
   int processed_ = 0;
   std::size_t variableUsed_ = 0;
   std::size_t fixedCursor_ = 0;
+  std::size_t bitByte_ = 0;
+  int bitsWalked_ = 0;
 };
 
 // A compressed record's cells; its large values are read as any record's.

@@ -131,5 +131,37 @@ TEST_F(RenderedHeap, SparseColumnsComeFromTheSparseVector) {
   EXPECT_TRUE(rows[1].cells[1].null && rows[1].cells[3].null && !rows[1].cells[2].null);
 }
 
+// Columns no placement row places (a damaged rowset column table) are read
+// in order from the start of the fixed part: a NULL value keeps its bytes,
+// and up to eight bit columns share one byte, NULL ones keeping their bit.
+TEST_F(RenderedHeap, UnplacedColumnsAreWalkedInOrder) {
+  const auto column = [](const char* name, const char* type, std::int32_t code, std::int32_t id) {
+    ColumnDef c = MakeColumnDef(name, type, code);
+    c.columnId = c.physicalOrdinal = c.nullBit = id;
+    c.isNullable = true;
+    c.isInRowset = true;
+    return c;
+  };
+  TableLayout unplaced;
+  unplaced.columns = {column("id", "int(4)", 9, 1), column("a", "bit(1)", 2, 2),
+                      column("b", "bit(1)", 2, 3),  column("c", "int(4)", 9, 4),
+                      column("d", "bit(1)", 2, 5),  column("e", "int(4)", 9, 6)};
+  unplaced.rowsetColumns = {RowsetColumnRow{}};
+  // id, the bit byte (a and d set, b NULL), c (NULL), e.
+  const Bytes fixed = testing::Hex(
+      "07000000"
+      "05"
+      "00000000"
+      "09000000");
+  const HeaderedPage page =
+      testing::MakeRecordPage({}, {{0, FixedVarRecord(0x10, fixed, 6, {0x0C}, {})}});
+  const PrimaryRecordPage records(page, db_.get(), {});
+  RowContext context(unplaced, *db_, TextDecoding(nullptr, {}), RecordOptions(), false);
+  const std::vector<RenderedRow> rows = RenderRows(records, context);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(testing::ShownTexts(rows[0]),
+            (std::vector<std::string>{"7", "True", "NULL", "NULL", "True", "9"}));
+}
+
 }  // namespace
 }  // namespace tessaril

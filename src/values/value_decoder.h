@@ -37,6 +37,10 @@ class TextDecoding {
   std::map<std::uint32_t, std::unique_ptr<CodePageDecoder>> decoders_;
 };
 
+// How a column's values lie in a record. Every reader (the record walk,
+// sparse vectors, compressed records) takes widths from here: decimal and
+// numeric by precision (5, 9, 13 or 17 bytes), time, datetime2 and
+// datetimeoffset by scale, uniqueidentifier 16 bytes in the fixed part.
 ValueLayout DescribeValue(const ColumnDef& column);
 
 // The text of a value. bytes are the value's stored bytes (the caller has
