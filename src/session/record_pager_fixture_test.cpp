@@ -13,6 +13,9 @@
 #include "testing/table_fixture.h"
 
 namespace tessaril {
+
+void PrintTo(PageStrategy strategy, std::ostream* out) { *out << PageStrategyName(strategy); }
+
 namespace {
 
 using testing::TableFileSpec;
@@ -204,6 +207,60 @@ INSTANTIATE_TEST_SUITE_P(
                                PageStrategy::kIamWalk, 18},
                       LoopCase{"Sql2000IamChainBackToItsFirstPage",
                                LoopingIamChain(TableKind::kHeap2000), PageStrategy::kIamWalk, 18}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+struct FallbackCase {
+  const char* name;
+  TableFileSpec spec;
+  PageStrategy expected;
+};
+
+void PrintTo(const FallbackCase& c, std::ostream* out) { *out << c.name; }
+
+// The unit's first page is an empty leaf page whose next link is lost.
+TableFileSpec ChainLostAfterAnEmptyFirstPage() {
+  TableFileSpec spec;
+  spec.kind = TableKind::kClustered;
+  spec.rowsPerPage = {0, 10, 10};
+  spec.chainCutAfter = 0;
+  return spec;
+}
+
+// The heap's IAM page lists only its first page, which is empty; the pages
+// are linked from it.
+TableFileSpec IamListingAnEmptyPage() {
+  TableFileSpec spec;
+  spec.kind = TableKind::kHeap;
+  spec.rowsPerPage = {0, 10, 10};
+  spec.singlePages = 1;
+  spec.iamListsExtents = false;
+  spec.linkPages = true;
+  return spec;
+}
+
+class PagerOverRowlessWalk : public ::testing::TestWithParam<FallbackCase> {};
+
+// A walk that lists pages but gives no row gives way to the other walk.
+TEST_P(PagerOverRowlessWalk, FindsTheRowsByTheOtherWalk) {
+  const FallbackCase& c = GetParam();
+  testing::TempDir dir;
+  const TableFixture table = testing::OpenTableFixture(c.spec, dir.path());
+  ASSERT_TRUE(table.db);
+  RowContext context = ContextOf(table);
+  RecordPager pager(table.catalog, context, false);
+  ScanEvents quiet;
+  const GridPage page = pager.First(quiet);
+  EXPECT_EQ(pager.strategy(), c.expected);
+  EXPECT_EQ(IdsOf(page, false), IdRange(1, 20));
+  EXPECT_EQ(pager.PageLabel(page.rowsCounted), "Page1 - [20](1-20) Records");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fallbacks, PagerOverRowlessWalk,
+    ::testing::Values(FallbackCase{"ChainLostAfterAnEmptyFirstPage",
+                                   ChainLostAfterAnEmptyFirstPage(), PageStrategy::kIamWalk},
+                      FallbackCase{"IamListingAnEmptyPage", IamListingAnEmptyPage(),
+                                   PageStrategy::kPageChain}),
     [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace

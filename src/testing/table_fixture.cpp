@@ -78,10 +78,11 @@ std::vector<HeaderedPage> DataPages(const TableFileSpec& spec, const TableFilePl
   std::int32_t id = 1;
   for (std::size_t i = 0; i < at.size(); ++i) {
     PageLayout layout = HeaderOf(spec, kDataPageType, at[i]);
-    if (Clustered(spec.kind)) {
+    if (spec.linkPages.value_or(Clustered(spec.kind))) {
       if (i > 0) layout.prevPage = at[i - 1];
       if (i + 1 < at.size()) layout.nextPage = at[i + 1];
       if (i + 1 == at.size() && spec.chainLoopsTo) layout.nextPage = at.at(*spec.chainLoopsTo);
+      if (spec.chainCutAfter == i) layout.nextPage = {0, 0};
     }
     std::vector<PageRecord> records;
     for (int r = 0; r < spec.rowsPerPage[i]; ++r)
@@ -111,7 +112,7 @@ std::vector<HeaderedPage> IamPages(const TableFileSpec& spec, const TableFilePla
       PutPageId(header, kIamSinglePagesOffset + kPagePointerSize * k, plan.dataPages[k]);
     }
     Bytes bitmap(kMaxBitmapBytes, 0);
-    for (std::size_t k = 0; k < extents.size(); ++k) {
+    for (std::size_t k = 0; spec.iamListsExtents && k < extents.size(); ++k) {
       if (k * at.size() / extents.size() != j) continue;
       bitmap.at(extents[k] / 8) |= static_cast<std::uint8_t>(1u << (extents[k] % 8));
     }

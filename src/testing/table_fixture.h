@@ -39,10 +39,15 @@ struct TableFileSpec {
   // The single pages and extents are shared out over this many IAM pages,
   // linked in order.
   std::size_t iamPageCount = 1;
-  bool iamChainLoops = false;  // the last IAM page links back to the first
-  // The last data page's next link goes back to this data page (clustered
-  // kinds, whose pages are linked).
+  bool iamChainLoops = false;   // the last IAM page links back to the first
+  bool iamListsExtents = true;  // false: the bitmaps are blank, only single pages are listed
+  // Whether the data pages carry their previous and next links; by default
+  // the clustered kinds do and heaps do not.
+  std::optional<bool> linkPages;
+  // The last data page's next link goes back to this data page.
   std::optional<std::size_t> chainLoopsTo;
+  // This data page's next link is 0:0, so the chain loses the pages after it.
+  std::optional<std::size_t> chainCutAfter;
 };
 
 // Where the spec's pages lie in the file.
