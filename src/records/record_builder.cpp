@@ -212,7 +212,11 @@ HeaderedPage MakeRecordPage(const PageLayout& layout, const std::vector<PageReco
   page[2] = layout.typeFlagBits;
   page[3] = layout.level;
   Put16(page, 6, layout.indexId);
+  Put32(page, 8, static_cast<std::uint32_t>(layout.prevPage.pageNumber));
+  Put16(page, 12, layout.prevPage.fileId);
   Put16(page, 14, layout.minRecordLength);
+  Put32(page, 16, static_cast<std::uint32_t>(layout.nextPage.pageNumber));
+  Put16(page, 20, layout.nextPage.fileId);
   Put16(page, 22, slotCount);
   Put32(page, 24, static_cast<std::uint32_t>(layout.objectId));
   Put16(page, 30, static_cast<std::uint32_t>(next));

@@ -59,7 +59,9 @@ struct PageLayout {
   std::uint16_t minRecordLength = 0;
   std::uint16_t ghostRecordCount = 0;
   std::int32_t slotCount = -1;  // -1: one slot per record
-  Bytes compressionInfo;        // written after the header (set typeFlagBits 0x80)
+  PageId prevPage{0, 0};        // the page-chain links; 0:0 for none
+  PageId nextPage{0, 0};
+  Bytes compressionInfo;  // written after the header (set typeFlagBits 0x80)
 };
 
 // A page holding the records (slot i points at record i) and a header.

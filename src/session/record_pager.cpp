@@ -71,6 +71,20 @@ void RecordPager::ListPageChain(PageId page) {
   }
 }
 
+// The first walk tried for a unit gives way to the other when the pages it
+// listed (from index `from` on) give no row: an empty first page with a lost
+// next link, or an IAM page naming only empty pages, must not hide the rows
+// the other walk reaches. On a stop request the listed pages stay.
+void RecordPager::KeepListedIfTheyGiveRows(std::size_t from) {
+  for (std::size_t p = from; p < pageList_.size(); ++p) {
+    if (context_.options.stopRequested()) return;
+    for (const RenderedRow& row : ReadPageRows(pageList_[p], context_)) {
+      if (!row.cells.empty()) return;
+    }
+  }
+  pageList_.resize(from);
+}
+
 void RecordPager::ListCollected() {
   strategy_ = PageStrategy::kCollectedList;
   pageList_.clear();
@@ -121,10 +135,12 @@ void RecordPager::ChooseAndList() {
     if (!heap && InsideItsFile(unit.firstPage) && leafDataPage) {
       strategy_ = PageStrategy::kPageChain;
       ListPageChain(unit.firstPage);
+      KeepListedIfTheyGiveRows(before);
     }
     if (pageList_.size() == before) {
       strategy_ = PageStrategy::kIamWalk;
       ListIamChain(unit.firstIamPage, seenIam);
+      if (heap) KeepListedIfTheyGiveRows(before);
     }
     if (pageList_.size() == before && heap) {
       strategy_ = PageStrategy::kPageChain;

@@ -81,6 +81,7 @@ class RecordPager {
   void ChooseAndList();
   void ListIamChain(PageId firstIam, std::set<PageId>& seenIam);
   void ListPageChain(PageId first);
+  void KeepListedIfTheyGiveRows(std::size_t from);
   void ListCollected();
   bool InsideItsFile(PageId page) const;
   // Shows up to 1000 rows from start; sets stop to the first record not
