@@ -7,8 +7,8 @@
 
 #include "catalog/column_row.h"
 #include "catalog/declared_type.h"
-#include "records/record_builder.h"
-#include "storage/test_files.h"
+#include "testing/record_builder.h"
+#include "testing/test_files.h"
 #include "testing/corpus.h"
 
 namespace tessaril {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "records/record_builder.h"
+#include "testing/record_builder.h"
 #include "records/record_page.h"
 
 namespace tessaril {

@@ -11,7 +11,7 @@
 
 #include "storage/database_file.h"
 #include "storage/page_slots.h"
-#include "storage/test_files.h"
+#include "testing/test_files.h"
 #include "testing/corpus.h"
 
 namespace tessaril {

@@ -13,7 +13,7 @@
 
 #include "base/unicode.h"
 #include "storage/database_file.h"
-#include "storage/test_files.h"
+#include "testing/test_files.h"
 #include "testing/corpus.h"
 
 namespace tessaril {

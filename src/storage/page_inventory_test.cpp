@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "storage/database_file.h"
-#include "storage/test_files.h"
+#include "testing/test_files.h"
 #include "testing/corpus.h"
 
 namespace tessaril {

@@ -11,7 +11,7 @@
 
 #include "catalog/catalog.h"
 #include "catalog/table_layout.h"
-#include "records/record_builder.h"
+#include "testing/record_builder.h"
 
 namespace tessaril::testing {
 

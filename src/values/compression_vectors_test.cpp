@@ -9,7 +9,7 @@
 
 #include "records/compressed_layout.h"
 #include "records/compression_info.h"
-#include "records/record_builder.h"
+#include "testing/record_builder.h"
 #include "storage/page_header.h"
 #include "testing/corpus.h"
 #include "testing/json_value.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "base/unicode.h"
-#include "records/record_builder.h"
+#include "testing/record_builder.h"
 #include "testing/corpus.h"
 #include "testing/recording_events.h"
 #include "values/module_renderer.h"

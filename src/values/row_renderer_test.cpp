@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "records/record_builder.h"
+#include "testing/record_builder.h"
 #include "testing/corpus.h"
 #include "testing/row_texts.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "base/unicode.h"
-#include "records/record_builder.h"
+#include "testing/record_builder.h"
 
 namespace tessaril {
 namespace {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "records/compressed_layout.h"
-#include "records/record_builder.h"
+#include "testing/record_builder.h"
 #include "testing/row_texts.h"
 #include "testing/corpus.h"
 #include "values/row_renderer.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "records/record_builder.h"
+#include "testing/record_builder.h"
 
 namespace tessaril {
 namespace {

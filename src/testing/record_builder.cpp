@@ -1,4 +1,4 @@
-#include "records/record_builder.h"
+#include "testing/record_builder.h"
 
 #include <stdexcept>
 

@@ -1,4 +1,4 @@
-#include "storage/test_files.h"
+#include "testing/test_files.h"
 
 namespace tessaril::testing {
 
