@@ -1,7 +1,10 @@
 // Bytes as hexadecimal digits.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "base/byte_view.h"
 
@@ -17,6 +20,26 @@ inline std::string HexDigits(ByteView bytes, bool upperCase = true) {
     text.push_back(digits[b & 0xF]);
   }
   return text;
+}
+
+// The bytes of hexadecimal digits (either case); a digit left over at the
+// end, or a character that is no digit, ends the bytes there.
+inline std::vector<std::uint8_t> DecodeHexDigits(std::string_view text) {
+  const auto value = [](char ch) -> int {
+    if (ch >= '0' && ch <= '9') return ch - '0';
+    if (ch >= 'A' && ch <= 'F') return ch - 'A' + 10;
+    if (ch >= 'a' && ch <= 'f') return ch - 'a' + 10;
+    return -1;
+  };
+  std::vector<std::uint8_t> bytes;
+  bytes.reserve(text.size() / 2);
+  for (std::size_t i = 0; i + 1 < text.size(); i += 2) {
+    const int high = value(text[i]);
+    const int low = value(text[i + 1]);
+    if (high < 0 || low < 0) break;
+    bytes.push_back(static_cast<std::uint8_t>(high * 16 + low));
+  }
+  return bytes;
 }
 
 }  // namespace tessaril

@@ -113,6 +113,10 @@ std::string DeclaredTypeText(const Catalog& catalog, const ColumnRow& row) {
     }
   }
   // A user type the catalog no longer names is shown as the type it stores.
+  return StoredTypeText(row);
+}
+
+std::string StoredTypeText(const ColumnRow& row) {
   const std::string name = SystemTypeName(row.systemType, row.userType);
   return name.empty() ? name : name + Parameters(row);
 }

@@ -22,4 +22,8 @@ std::string SystemTypeName(std::uint8_t systemType, std::int32_t userType);
 // or its fractional-second scale.
 std::string DeclaredTypeText(const Catalog& catalog, const ColumnRow& row);
 
+// The system type a column row stores, as declared: a user type gives the
+// type it is built on ("varchar(6)" for pubs' tid).
+std::string StoredTypeText(const ColumnRow& row);
+
 }  // namespace tessaril

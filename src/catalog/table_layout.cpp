@@ -59,6 +59,7 @@ ColumnDef ColumnFromRow(const Catalog& catalog, const ColumnRow& row) {
   c.collationId = row.collationId;
   c.identityText = row.identityText;
   c.declaredType = DeclaredTypeText(catalog, row);
+  c.storedType = StoredTypeText(row);
   if (catalog.sql2000Layout) {
     // The column row itself places the column: xoffset is the offset in the
     // record (negative: the number of a variable column), and the null bit

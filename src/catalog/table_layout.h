@@ -23,6 +23,7 @@ struct ColumnDef {
   std::int32_t typeCode = 0;
   std::string typeText;      // "int(4)": the type name and the stored length
   std::string declaredType;  // "int", "nvarchar(40)", "decimal(10,2)": as declared
+  std::string storedType;    // the system type it stores: a user type's base type
   bool isNullable = false;
   bool isVariableLength = false;
   bool isSparse = false;

@@ -42,7 +42,7 @@ same_as_golden() {
 # Usage and help.
 expect 2 "no command" -- "$cli"
 expect 2 "unknown command" -- "$cli" frobnicate
-for command in info pages page scan tree definition; do
+for command in info pages page scan tree definition export; do
   expect 0 "$command --help" -- "$cli" "$command" --help
   contains "$work/out" "usage: tessaril-cli $command" "$command --help"
 done
@@ -214,6 +214,18 @@ else
   contains "$work/err" "File cannot be open..........." "scan from a missing snapshot"
   expect 1 "snapshot into a missing folder" -- "$cli" scan "$pubs" --no-log --snapshot-out "$work/no/s.MDBVTR"
   contains "$work/out" "Snapshot cannot be saved." "snapshot into a missing folder"
+
+  # Export: one command, each format; nothing onto the data files.
+  expect 0 "export as a script" -- "$cli" export "$pubs" --sql "$work/pubs.sql"
+  contains "$work/err" "exported 11 table(s), 255 row(s)" "export summary"
+  if [ "$(head -c 3 "$work/pubs.sql" | od -An -tx1 | tr -d ' \n')" = efbbbf ] && grep -q $'^GO\r$' "$work/pubs.sql"; then ok; else bad "the script is UTF-8 with a BOM and CR LF"; fi
+  contains "$work/pubs.sql" "ALTER TABLE [dbo].[titleauthor] ADD CONSTRAINT [UPKCL_taind] PRIMARY KEY CLUSTERED ([au_id] ASC, [title_id] ASC)" "export keys"
+  expect 0 "export as csv with deleted rows" -- "$cli" export "$corpus/sql2014_pubs/Pubs.mdf" --csv "$work/csv" --carve --tables authors
+  contains "$work/csv/authors\$deleted.csv" "341-22-1782,Smith,Meander" "deleted rows apart"
+  expect 0 "export as sqlite" -- "$cli" export "$pubs" --sqlite "$work/pubs.db" --tables dbo.titles
+  expect 2 "export without a destination" -- "$cli" export "$pubs"
+  expect 1 "export onto the data file" -- "$cli" export "$work/evidence/pubs.mdf" --sql "$work/evidence/soft.bin"
+  contains "$work/err" "refusing to write" "export onto the data file"
 
   expect 0 "tree" -- "$cli" tree "$corpus/sql2000_northwind/northwnd.mdf" --expand Orders,Customers
   same_as_golden "tree/sql2000_northwind.txt"

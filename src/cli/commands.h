@@ -22,6 +22,7 @@ int RowsCommand(const std::vector<std::string>& words);
 int TreeCommand(const std::vector<std::string>& words);
 int ValueCommand(const std::vector<std::string>& words);
 int DefinitionCommand(const std::vector<std::string>& words);
+int ExportCommand(const std::vector<std::string>& words);
 // pages FILE --table NAME: the pages chosen for one table.
 int TablePagesCommand(const std::vector<std::string>& words);
 
@@ -36,5 +37,6 @@ extern const char* const kRowsUsage;
 extern const char* const kTreeUsage;
 extern const char* const kValueUsage;
 extern const char* const kDefinitionUsage;
+extern const char* const kExportUsage;
 
 }  // namespace tessaril::cli

@@ -51,8 +51,12 @@ std::vector<KeyColumn> KeyColumnsOf(const Catalog& catalog, const IndexRow& inde
                    [](const auto* a, const auto* b) { return a->property1 < b->property1; });
   std::vector<KeyColumn> columns;
   for (const IndexColumnRow* k : keys) {
-    columns.push_back({ColumnNameOf(catalog, index.objectId, k->columnId),
-                       !catalog.sql2000Layout && (k->status & kDescendingKey) != 0});
+    // A 2000 nonclustered key of a heap lists the row locator after its
+    // columns, under an id no column has.
+    std::string name = ColumnNameOf(catalog, index.objectId, k->columnId);
+    if (name.empty()) continue;
+    columns.push_back(
+        {std::move(name), !catalog.sql2000Layout && (k->status & kDescendingKey) != 0});
   }
   return columns;
 }

@@ -138,7 +138,7 @@ TEST(ObjectTreeTest, NorthwindTablesAndTheirSubtree) {
   EXPECT_EQ(ChildTexts(tree, folders[3]), std::vector<std::string>{"PK_Orders"});
   // A 2000 key item carries its table's id.
   EXPECT_EQ(tree.item(tree.item(folders[3]).children[0]).objectId, tree.item(orders).objectId);
-  EXPECT_EQ(tree.item(tree.size() + 5).text, "");  // an id the tree does not hold
+  EXPECT_EQ(tree.item(tree.size() + 5).text, "");      // an id the tree does not hold
   EXPECT_EQ(ChildTexts(tree, folders[0]).size(), 3u);  // customers, employees, shippers
   const std::vector<std::string> columns = ChildTexts(tree, folders[4]);
   ASSERT_EQ(columns.size(), 14u);

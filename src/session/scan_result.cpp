@@ -41,7 +41,12 @@ Result<std::shared_ptr<ScanResult>> OpenDatabase(const OpenRequest& request, Sca
   result->collations =
       request.collations ? request.collations : std::make_shared<const CollationTable>();
   std::unique_ptr<DatabaseFile> db = std::move(opened).value();
-  result->catalog = BuildCatalog(*db, result->Records(&stop), events);
+  // Carving the base tables' pages would bring back old copies of live
+  // catalog rows from their free space, and every table would then be walked
+  // once per copy of its allocation unit: the catalog takes no carved rows.
+  RecordOptions catalogOptions = result->Records(&stop);
+  catalogOptions.showAdvancedDeletedRecords = false;
+  result->catalog = BuildCatalog(*db, catalogOptions, events);
   if (const std::optional<CBootPage> boot = ReadBootPage(*db); boot) {
     result->bootPageRead = true;
     result->unsupportedPageSize = boot->unsupportedPageSize();

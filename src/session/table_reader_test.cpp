@@ -28,8 +28,8 @@ Catalog Names() {
   c.schemas = {{5, "school"}};
   c.objects = {Object(1, "Students", "U ", 1), Object(2, "Students", "U ", 5),
                Object(3, "Invoices", "V ", 1), Object(4, "odd.name]", "U ", 1),
-               Object(5, "Студенты", "U ", 1),  Object(6, "queue", "S ", 4, true),
-               Object(7, "queue", "U ", 1),     Object(8, "Orders", "U ", 1),
+               Object(5, "Студенты", "U ", 1), Object(6, "queue", "S ", 4, true),
+               Object(7, "queue", "U ", 1),    Object(8, "Orders", "U ", 1),
                Object(9, "PK_Orders", "PK", 1)};
   return c;
 }
