@@ -143,18 +143,18 @@ Status CsvWriter::EndTable(const ExportedTable&) {
 
 Status CsvWriter::Finish(const std::vector<SchemaStatement>& constraints,
                          const std::vector<SchemaStatement>& modules) {
-  std::string schema = "\xEF\xBB\xBF" + schema_;
-  for (const SchemaStatement& s : constraints) schema += s.text + ";\r\nGO\r\n";
-  for (const SchemaStatement& s : modules) schema += s.text + "\r\nGO\r\n";
-  if (Status written =
-          WriteWhole((fs::path(folder_) / "schema.sql").string(), scan_.protectedFiles, schema);
-      !written) {
-    return written;
-  }
-  if (Status written = WriteWhole((fs::path(folder_) / "load.sql").string(), scan_.protectedFiles,
-                                  "\xEF\xBB\xBF" + load_);
-      !written) {
-    return written;
+  // The keys and modules go after the rows are loaded, so that the order of
+  // the files does not trip a foreign key.
+  std::string after = "\xEF\xBB\xBF";
+  for (const SchemaStatement& s : constraints) after += s.text + ";\r\nGO\r\n";
+  for (const SchemaStatement& s : modules) after += s.text + "\r\nGO\r\n";
+  const std::pair<const char*, std::string> files[] = {{"schema.sql", "\xEF\xBB\xBF" + schema_},
+                                                       {"load.sql", "\xEF\xBB\xBF" + load_},
+                                                       {"constraints.sql", after}};
+  for (const auto& [name, text] : files) {
+    const Status written =
+        WriteWhole((fs::path(folder_) / name).string(), scan_.protectedFiles, text);
+    if (!written) return written;
   }
   for (const std::unique_ptr<OutputFile>& out : outputs_) {
     if (Status committed = out->Commit(); !committed) return committed;

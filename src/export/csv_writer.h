@@ -1,8 +1,9 @@
 // The CSV export: one RFC 4180 file per table in a folder (UTF-8, a header
 // row, CR LF, NULL an empty field and the empty string ""), binary values as
 // 0x... or, with a blob folder, as files the cells name; beside them
-// schema.sql with the tables, keys and modules, and load.sql with one BULK
-// INSERT per table to load the files back into SQL Server.
+// schema.sql with the tables, load.sql with one BULK INSERT per table, and
+// constraints.sql with the keys, constraints and modules: run in that order,
+// they load the files back into SQL Server.
 #pragma once
 
 #include <cstdio>

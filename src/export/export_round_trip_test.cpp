@@ -200,6 +200,7 @@ TEST(ExportedFiles, CsvAndSqliteHoldTheRenderedValues) {
     Export(scan, ExportFormat::kSqlite, dir.path() / "db.sqlite");
     EXPECT_TRUE(fs::exists(dir.path() / "csv" / "schema.sql"));
     EXPECT_TRUE(fs::exists(dir.path() / "csv" / "load.sql"));
+    EXPECT_TRUE(fs::exists(dir.path() / "csv" / "constraints.sql"));
     sqlite3* db = nullptr;
     ASSERT_EQ(
         sqlite3_open_v2((dir.path() / "db.sqlite").c_str(), &db, SQLITE_OPEN_READONLY, nullptr),
