@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "catalog/catalog.h"
+#include "catalog/hex_text.h"
+#include "catalog/module_pieces.h"
 #include "records/record_decoder.h"
 
 namespace tessaril {
@@ -60,19 +62,6 @@ struct ConstraintEntry {
   std::string typeCode;
 };
 
-// A module text row reduced to its object id, number and value (hex text).
-struct ModuleTextEntry {
-  std::string objectId;
-  std::string number;
-  std::string valueText;
-  // The row's place among the pieces of one object and number: colid (2000)
-  // or valnum.
-  std::string piece{};
-  // The value holds the text one byte a character (stored compressed), not
-  // as UTF-16.
-  bool singleByteText = false;
-};
-
 struct TableLayout {
   CatalogObject object;  // id -1 when not found
   std::vector<ColumnDef> columns;
@@ -92,14 +81,6 @@ struct TableLayout {
   std::vector<AllocationUnitRow> allocationUnits;
   bool rowsetFromIndexTable = false;
 };
-
-// The text of an object's module entries (those of one number, when given):
-// pieces in the order of their number and piece number, a repeated key left
-// out, UTF-16 pieces joined before they are decoded (a piece may end inside a
-// character), single-byte pieces read as such. Empty when there is none.
-std::string JoinModuleText(const std::vector<ModuleTextEntry>& entries,
-                           std::string_view objectIdText,
-                           std::optional<std::string_view> number = std::nullopt);
 
 // Type codes a module or constraint is shown by, rather than laid out.
 bool IsModuleType(std::string_view type);
@@ -122,18 +103,5 @@ std::string ColumnItemText(const ColumnDef& column);
 
 // A column definition from a name, a type text "name(length)" and a type code.
 ColumnDef MakeColumnDef(std::string name, std::string typeText, std::int32_t typeCode);
-
-// "0x4100..." to bytes; hasInnerZero when a byte other than the first is 0.
-struct HexBytes {
-  std::vector<std::uint8_t> bytes;
-  bool hasInnerZero = false;
-};
-HexBytes DecodeHexText(std::string_view text);
-// Text stored one byte a character: each byte is the character below U+0100
-// of that number.
-std::string SingleByteText(ByteView bytes);
-// The bytes of a hex text as UTF-16 when they hold an inner zero byte, else
-// as 8-bit text of codePage.
-std::string HexTextToString(std::string_view text, std::uint32_t codePage = 1252);
 
 }  // namespace tessaril
