@@ -42,7 +42,7 @@ same_as_golden() {
 # Usage and help.
 expect 2 "no command" -- "$cli"
 expect 2 "unknown command" -- "$cli" frobnicate
-for command in info pages page scan tree definition; do
+for command in info pages page scan tree definition check; do
   expect 0 "$command --help" -- "$cli" "$command" --help
   contains "$work/out" "usage: tessaril-cli $command" "$command --help"
 done
@@ -80,6 +80,8 @@ else
     same_as_golden "pages/$dir.tsv"
     expect 0 "page 1:9 of $dir" -- "$cli" page "$corpus/$dir/$file" 1:9
     same_as_golden "page/$dir.1-9.txt"
+    expect 0 "check $dir" -- "$cli" check "$corpus/$dir/$file"
+    contains "$work/out" "no damage found" "check $dir"
   done <"$corpus/MANIFEST.tsv"
 
   pubs="$corpus/sql2008_pubs/pubs.mdf"
@@ -97,6 +99,18 @@ else
   contains "$work/err" "page 1:0 cannot be read" "page 0"
   expect 2 "bad page address" -- "$cli" page "$pubs" 9
   expect 1 "unknown file id" -- "$cli" page "$pubs" 3:100
+
+  # One flipped byte in a data page that carries a checksum.
+  mkdir "$work/flipped"
+  cp "$pubs" "$work/flipped/pubs.mdf"
+  printf '\x5a' | dd of="$work/flipped/pubs.mdf" bs=1 seek=$((192 * 8192 + 3000)) conv=notrunc status=none
+  expect 3 "check of a flipped byte" -- "$cli" check "$work/flipped/pubs.mdf"
+  contains "$work/out" "1:192	checksum	data" "check of a flipped byte"
+  contains "$work/out" "damage found" "check of a flipped byte"
+  expect 3 "check as json" -- "$cli" check "$work/flipped/pubs.mdf" --format json
+  contains "$work/out" '"damageFound":true' "check as json"
+  contains "$work/out" '{"page":"1:192","kind":"checksum"' "check as json"
+  expect 2 "check with a bad format" -- "$cli" check "$pubs" --format xml
 
   expect 0 "tables" -- "$cli" tables "$pubs"
   same_as_golden "catalog/sql2008_pubs.tables.tsv"

@@ -26,6 +26,8 @@ constexpr const char* kUsage =
     "                             one value in full, or its stored bytes\n"
     "  definition FILE NAME       the definition or statement of a module, key or\n"
     "                             constraint\n"
+    "  check FILE [--format F]    the damage report: pages failing their checksum or\n"
+    "                             torn check, broken headers, slots and links\n"
     "\n"
     "'tessaril-cli COMMAND --help' tells more about a command.\n";
 
@@ -50,6 +52,7 @@ int main(int argc, char** argv) {
   if (command == "tree") return TreeCommand(rest);
   if (command == "value") return ValueCommand(rest);
   if (command == "definition") return DefinitionCommand(rest);
+  if (command == "check") return CheckCommand(rest);
   std::cerr << "tessaril-cli: unknown command " << command << "\n" << kUsage;
   return kExitUsage;
 }

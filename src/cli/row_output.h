@@ -15,6 +15,10 @@ namespace tessaril::cli {
 enum class RowFormat { kText, kTsv, kCsv, kJson };
 std::optional<RowFormat> ParseRowFormat(const std::string& name);
 
+// text as a JSON string: quoted, with quotes, backslashes and control
+// characters escaped.
+std::string JsonString(const std::string& text);
+
 // The first 64 characters of text, then "...[N chars]" with its whole
 // length; shorter text unchanged.
 std::string ShortenedLargeValue(const std::string& text);

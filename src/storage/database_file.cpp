@@ -87,8 +87,9 @@ std::string DatabaseFile::folder() const {
   return slash == std::string::npos ? std::string() : path_.substr(0, slash + 1);
 }
 
-const ReadOnlyFile* DatabaseFile::FileFor(PageId id, std::uint64_t& dataOffset) const {
-  if (id.pageNumber < 1) return nullptr;
+const ReadOnlyFile* DatabaseFile::FileFor(PageId id, std::uint64_t& dataOffset,
+                                          std::int32_t firstPage) const {
+  if (id.pageNumber < firstPage) return nullptr;
   const auto n = static_cast<std::uint64_t>(id.pageNumber);
   if (id.fileId == 1) {
     dataOffset = this->dataOffset();
@@ -108,12 +109,21 @@ const ReadOnlyFile* DatabaseFile::FileFor(PageId id, std::uint64_t& dataOffset) 
   return &handle->second;
 }
 
-bool DatabaseFile::ReadPageInto(PageId id, std::span<std::uint8_t, kPageSize> out) const {
+bool DatabaseFile::ReadInto(PageId id, std::span<std::uint8_t, kPageSize> out,
+                            std::int32_t firstPage) const {
   std::uint64_t dataOffset = 0;
-  const ReadOnlyFile* file = FileFor(id, dataOffset);
+  const ReadOnlyFile* file = FileFor(id, dataOffset, firstPage);
   if (file == nullptr) return false;
   file->ReadAt(static_cast<std::uint64_t>(id.pageNumber) * kPageSize + dataOffset, out);
   return true;
+}
+
+bool DatabaseFile::ReadPageInto(PageId id, std::span<std::uint8_t, kPageSize> out) const {
+  return ReadInto(id, out, 1);
+}
+
+bool DatabaseFile::ReadStoredPageInto(PageId id, std::span<std::uint8_t, kPageSize> out) const {
+  return ReadInto(id, out, 0);
 }
 
 std::optional<std::vector<std::uint8_t>> DatabaseFile::ReadRawPage(PageId id) const {

@@ -90,6 +90,9 @@ class DatabaseFile {
   // that could not be opened give nothing.
   bool ReadPageInto(PageId id, std::span<std::uint8_t, kPageSize> out) const;
   std::optional<std::vector<std::uint8_t>> ReadRawPage(PageId id) const;
+  // As ReadPageInto, but page 0 (the file header page) is read too: for
+  // checks that look at every page of a file as stored.
+  bool ReadStoredPageInto(PageId id, std::span<std::uint8_t, kPageSize> out) const;
   std::optional<CPage_Header> ReadPageHeader(PageId id) const;
   std::optional<HeaderedPage> ReadPage(PageId id) const;
   // Where a text page really lies when the file is shifted: the difference
@@ -129,7 +132,8 @@ class DatabaseFile {
   static Result<std::unique_ptr<DatabaseFile>> OpenChecked(const std::string& path,
                                                            bool advancedMode,
                                                            ProgressSink& progress, StopFlag& stop);
-  const ReadOnlyFile* FileFor(PageId id, std::uint64_t& dataOffset) const;
+  const ReadOnlyFile* FileFor(PageId id, std::uint64_t& dataOffset, std::int32_t firstPage) const;
+  bool ReadInto(PageId id, std::span<std::uint8_t, kPageSize> out, std::int32_t firstPage) const;
   void AddSecondary(SecondaryFile row, ReadOnlyFile file);
 
   ReadOnlyFile file_;
