@@ -69,6 +69,22 @@ expect 1 "scan with a missing log folder" -- "$cli" scan "$work/empty.mdf" --log
 contains "$work/err" "Please select valid Log file path to continue the recovery process." "log folder"
 expect 1 "page of an unusable file" -- "$cli" page "$work/short.mdf" 1:1
 
+# Bytes that are no data file: every command says so and ends with status 1.
+cp /bin/ls "$work/ls.mdf"
+head -c 163840 /dev/urandom >"$work/random.mdf"
+for f in ls random; do
+  for command in "info" "pages" "page @ 1:1" "tables" "columns @ T" "rows @ T" "tree" \
+                 "value @ T --row 1 --column C" "definition @ D" "check" "scan @ --no-log"; do
+    read -r -a words <<<"${command/@/$work/$f.mdf}"
+    [ "${#words[@]}" -eq 1 ] && words+=("$work/$f.mdf")
+    expect 1 "${words[0]} of $f" -- "$cli" "${words[@]}"
+    if grep -qF "not a SQL Server data file" "$work/err" "$work/out"; then ok; else bad "${words[0]} of $f: not named as no data file"; cat "$work/err"; fi
+  done
+done
+expect 1 "scan from a file that is no snapshot" -- "$cli" scan --snapshot "$work/ls.mdf" --no-log
+contains "$work/err" "not a snapshot file" "scan from a file that is no snapshot"
+if [ "$(wc -l <"$work/err")" -eq 1 ] && [ ! -s "$work/out" ]; then ok; else bad "no snapshot: one line, nothing else"; fi
+
 if [ -z "$corpus" ] || [ ! -d "$corpus" ]; then
   echo "corpus folder not found (set TESSARIL_CORPUS): corpus checks skipped"
 else
@@ -111,6 +127,13 @@ else
   contains "$work/out" '"damageFound":true' "check as json"
   contains "$work/out" '{"page":"1:192","kind":"checksum"' "check as json"
   expect 2 "check with a bad format" -- "$cli" check "$pubs" --format xml
+
+  # A copy cut short: the commands warn with the count of missing pages.
+  head -c $((200 * 8192)) "$pubs" >"$work/cut.mdf"
+  expect 0 "tables of a file cut short" -- "$cli" tables "$work/cut.mdf"
+  contains "$work/err" "the file is shorter than its header says: 88 of 288 pages are missing" "file cut short"
+  expect 0 "scan of a file cut short" -- "$cli" scan "$work/cut.mdf" --no-log
+  contains "$work/err" "88 of 288 pages are missing" "scan of a file cut short"
 
   expect 0 "tables" -- "$cli" tables "$pubs"
   same_as_golden "catalog/sql2008_pubs.tables.tsv"

@@ -1,5 +1,7 @@
 #include "cli/opened_table.h"
 
+#include <iostream>
+
 #include "cli/commands.h"
 #include "storage/boot_page.h"
 
@@ -17,6 +19,13 @@ RecordOptions RowRecordOptions(const Arguments& args) {
   return options;
 }
 
+void WarnIfCutShort(const DatabaseFile& db) {
+  if (const std::uint64_t missing = db.missingPageCount(); missing > 0) {
+    std::cerr << "tessaril-cli: warning: the file is shorter than its header says: " << missing
+              << " of " << db.fileHeader()->sizeInPages << " pages are missing\n";
+  }
+}
+
 std::unique_ptr<DatabaseFile> OpenDataFile(const std::string& path, InventoryMode mode) {
   TerminalEvents progress(false);
   StopFlag stop;
@@ -25,6 +34,7 @@ std::unique_ptr<DatabaseFile> OpenDataFile(const std::string& path, InventoryMod
     progress.Fatal(db.failure().message, db.failure().detail);
     return nullptr;
   }
+  WarnIfCutShort(**db);
   return std::move(db).value();
 }
 

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "storage/sequential_pages.h"
 #include "storage/snapshot_file.h"
 
 namespace tessaril {
@@ -13,6 +14,15 @@ DatabaseFile::DatabaseFile(ReadOnlyFile file, bool advancedMode)
       advancedMode_(advancedMode) {}
 
 namespace {
+
+// True when some page of the file, read at dataOffset, has a page header.
+bool HoldsAPage(const ReadOnlyFile& file, std::uint64_t dataOffset, std::uint64_t pageCount) {
+  for (SequentialPages pages(file, dataOffset, 0, pageCount - 1); !pages.done();) {
+    const ByteView page = pages.Next();
+    if (ReadsAsPage({page.data(), page.size()})) return true;
+  }
+  return false;
+}
 
 // Whatever happens, the stop request ends with the opening.
 struct ClearStopAtEnd {
@@ -30,10 +40,16 @@ Result<std::unique_ptr<DatabaseFile>> DatabaseFile::OpenChecked(const std::strin
   if (!opened) return Error{kFileCannotOpenText, opened.failure().detail};
   std::unique_ptr<DatabaseFile> db(new DatabaseFile(std::move(opened).value(), advancedMode));
   if (db->fileSize_ < kPageSize) {
-    return Error{kInvalidFileText, "the file is shorter than one page (8192 bytes)"};
+    return Error{kInvalidFileText,
+                 std::string(kNotADataFileText) + ": it is shorter than one page (8192 bytes)"};
   }
   db->pageCount_ = db->fileSize_ / kPageSize;
   db->offsetCheck_ = CheckDataOffset(db->file_, db->pageCount_, progress, stop);
+  if (!HoldsAPage(db->file_, db->dataOffset(), db->pageCount_)) {
+    return Error{kInvalidFileText, std::string(kNotADataFileText) + ": none of its " +
+                                       std::to_string(db->pageCount_) + " pages has a page header"};
+  }
+  db->fileHeader_ = ReadFileHeaderPage(db->file_, db->dataOffset());
   return db;
 }
 
@@ -80,6 +96,11 @@ Result<std::unique_ptr<DatabaseFile>> DatabaseFile::OpenFromSnapshot(
   }
   progress.StatusText(kSnapshotLoadedText);
   return db;
+}
+
+std::uint64_t DatabaseFile::missingPageCount() const {
+  if (!fileHeader_ || fileHeader_->sizeInPages <= pageCount_) return 0;
+  return fileHeader_->sizeInPages - pageCount_;
 }
 
 std::string DatabaseFile::folder() const {

@@ -127,6 +127,15 @@ const char* PageTypeName(std::uint32_t pageType) {
   }
 }
 
+bool ReadsAsPage(std::span<const std::uint8_t> page) {
+  constexpr std::uint16_t kMaxSlots = 4000;
+  const CPage_Header h = CPage_Header::Peek(page);
+  return page.size() >= kPageHeaderSize && h.headerVersion == 1 && h.pageType != 0 &&
+         std::string_view(PageTypeName(h.pageType)) != "unknown" && h.pageId.fileId >= 1 &&
+         h.pageId.fileId <= INT16_MAX && h.slotCount < kMaxSlots && h.freeDataOffset <= kPageSize &&
+         h.freeByteCount <= kPageSize - kPageHeaderSize;
+}
+
 void RestoreTornBits(std::span<std::uint8_t> page, std::uint32_t tornBits) {
   for (std::size_t k = 1; k < kSectorsPerPage; ++k) {
     const std::size_t last = kSectorSize * (k + 1) - 1;

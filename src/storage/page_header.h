@@ -79,6 +79,11 @@ class CPage_Header {
   void Decode(std::span<const std::uint8_t> page);
 };
 
+// True when the bytes have the header of a page: version 1, a page type a
+// file holds, a file id and a slot count, free data offset and free byte
+// count a page can have. No file without one such page is a data file.
+bool ReadsAsPage(std::span<const std::uint8_t> page);
+
 // Puts the torn bits back: for sectors 1 to 15, the low two bits of the
 // sector's last byte come from two-bit field k of the torn-bits word.
 void RestoreTornBits(std::span<std::uint8_t> page, std::uint32_t tornBits);
