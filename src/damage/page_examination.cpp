@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "records/record_page.h"
 #include "storage/page_checksum.h"
 #include "storage/page_slots.h"
 
@@ -71,6 +72,24 @@ void CheckSlots(ByteView page, const CPage_Header& h, PageExamination& out) {
   }
 }
 
+// Records of a data page that disagree with it: they run past the free
+// data offset, into one another, or cannot be measured. Slots already named
+// by the slot array check are not named again.
+void CheckRecords(std::span<const std::uint8_t, kPageSize> page, PageExamination& out) {
+  HeaderedPage copy{out.header, std::vector<std::uint8_t>(page.begin(), page.end())};
+  const PrimaryRecordPage records(std::move(copy), nullptr, RecordOptions{});
+  const SlotArrayCheck slots =
+      CheckSlotArray({page.data(), page.size()}, out.header.slotCount, out.header.freeDataOffset);
+  const std::size_t named =
+      records.damagedRecordCount() - std::min(records.damagedRecordCount(), slots.badSlots.size());
+  if (named > 0) {
+    out.faults.emplace_back(
+        DamageKind::kSlotArray,
+        std::to_string(named) + " record(s) run past the free data offset or into another record");
+  }
+  out.consistentSlots -= std::min(out.consistentSlots, named);
+}
+
 }  // namespace
 
 PageExamination ExaminePage(std::span<std::uint8_t, kPageSize> page, PageId where) {
@@ -94,6 +113,7 @@ PageExamination ExaminePage(std::span<std::uint8_t, kPageSize> page, PageId wher
   CheckHeader(out.header, out);
   if (out.tornBitProtected) RestoreTornBits(page, out.header.tornBits);
   CheckSlots(bytes, out.header, out);
+  if (out.header.pageType == kDataPageType) CheckRecords(page, out);
   return out;
 }
 

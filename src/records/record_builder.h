@@ -58,8 +58,9 @@ struct PageLayout {
   std::int32_t pageNumber = 100;
   std::uint16_t minRecordLength = 0;
   std::uint16_t ghostRecordCount = 0;
-  std::int32_t slotCount = -1;  // -1: one slot per record
-  Bytes compressionInfo;        // written after the header (set typeFlagBits 0x80)
+  std::int32_t slotCount = -1;       // -1: one slot per record
+  std::int32_t freeDataOffset = -1;  // -1: the end of the last record written
+  Bytes compressionInfo;             // written after the header (set typeFlagBits 0x80)
 };
 
 // A page holding the records (slot i points at record i) and a header.
