@@ -57,12 +57,21 @@ void SetSlot(std::uint8_t* page, std::size_t j, std::uint16_t value) {
   PutU16(page + kPageSize - 2 - 2 * j, value);
 }
 
+// Zeroes the byte map of the first PFS page (page 1), leaving its header.
+void ZeroFirstByteMap(std::vector<std::uint8_t>& file) {
+  std::uint8_t* pfs = file.data() + kPageSize;
+  const std::size_t map = Slot(pfs, 0) + 4;
+  std::fill(pfs + map, pfs + std::min<std::size_t>(map + 8088, kPageSize - 2), 0);
+}
+
 struct DamageCase {
   const char* name;
   const char* dir;
   const char* table;
-  // Damages one data page of the table in place.
+  // Damages one data page of the table in place; empty for none.
   std::function<void(std::uint8_t* page)> damage;
+  // Damages the file once; empty for none.
+  std::function<void(std::vector<std::uint8_t>& file)> fileDamage;
   // Rows each damaged page loses because their bytes are gone.
   std::size_t rowsLostPerPage;
 };
@@ -81,13 +90,15 @@ TEST_P(DamagedCopyRows, GiveOnlyRowsOfTheCleanFile) {
   std::size_t damagedPages = 0;
   for (const PageId& page : clean.pages) {
     const std::size_t at = static_cast<std::size_t>(page.pageNumber) * kPageSize;
-    if (page.fileId != 1 || at + kPageSize > bytes.size() || bytes[at + 1] != kDataPageType) {
+    if (!c.damage || page.fileId != 1 || at + kPageSize > bytes.size() ||
+        bytes[at + 1] != kDataPageType) {
       continue;
     }
     c.damage(bytes.data() + at);
     ++damagedPages;
   }
-  ASSERT_GT(damagedPages, 0u);
+  if (c.fileDamage) c.fileDamage(bytes);
+  ASSERT_TRUE(damagedPages > 0 || c.fileDamage);
   testing::TempDir dir;
   testing::WriteWholeFile(dir.path() / file->file, bytes);
   const TableRead damaged = ReadTable(dir.path() / file->file, c.table);
@@ -104,26 +115,68 @@ TEST_P(DamagedCopyRows, GiveOnlyRowsOfTheCleanFile) {
 
 INSTANTIATE_TEST_SUITE_P(
     Corpus, DamagedCopyRows,
-    ::testing::Values(DamageCase{"OrdersWithSlotCount3999", "sql2000_northwind", "Orders",
-                                 [](std::uint8_t* p) { PutU16(p + 22, 3999); }, 0},
-                      DamageCase{"CustomersWithSlotCount3999", "sql2000_northwind", "Customers",
-                                 [](std::uint8_t* p) { PutU16(p + 22, 3999); }, 0},
-                      DamageCase{"OrdersWithLyingGhostCount", "sql2000_northwind", "Orders",
-                                 [](std::uint8_t* p) { PutU16(p + 58, 40000); }, 0},
-                      DamageCase{"OrdersWithLyingFreeByteCount", "sql2000_northwind", "Orders",
-                                 [](std::uint8_t* p) { PutU16(p + 28, 0x9000); }, 0},
-                      DamageCase{"AuthorsWithSlotCount3999", "sql2014_pubs", "authors",
-                                 [](std::uint8_t* p) { PutU16(p + 22, 3999); }, 0},
-                      // Slot 1 pointed five bytes into the record of slot 0, or at it.
-                      DamageCase{"SlotIntoAnotherRecord", "sql2014_pubs", "employee",
-                                 [](std::uint8_t* p) {
-                                   SetSlot(p, 1, static_cast<std::uint16_t>(Slot(p, 0) + 5));
-                                 },
-                                 1},
-                      DamageCase{"RepeatedSlot", "sql2014_pubs", "titles",
-                                 [](std::uint8_t* p) { SetSlot(p, 1, Slot(p, 0)); }, 1},
-                      DamageCase{"SlotPastTheRecords", "sql2008_pubs", "sales",
-                                 [](std::uint8_t* p) { SetSlot(p, 2, 8000); }, 1}),
+    ::testing::Values(
+        DamageCase{"OrdersWithSlotCount3999",
+                   "sql2000_northwind",
+                   "Orders",
+                   [](std::uint8_t* p) { PutU16(p + 22, 3999); },
+                   {},
+                   0},
+        DamageCase{"CustomersWithSlotCount3999",
+                   "sql2000_northwind",
+                   "Customers",
+                   [](std::uint8_t* p) { PutU16(p + 22, 3999); },
+                   {},
+                   0},
+        DamageCase{"OrdersWithLyingGhostCount",
+                   "sql2000_northwind",
+                   "Orders",
+                   [](std::uint8_t* p) { PutU16(p + 58, 40000); },
+                   {},
+                   0},
+        DamageCase{"OrdersWithLyingFreeByteCount",
+                   "sql2000_northwind",
+                   "Orders",
+                   [](std::uint8_t* p) { PutU16(p + 28, 0x9000); },
+                   {},
+                   0},
+        // The flag that says the sector ends hold torn bits is lost.
+        DamageCase{"OrdersWithTornFlagLost",
+                   "sql2000_northwind",
+                   "Orders",
+                   [](std::uint8_t* p) { p[5] &= 0xFE; },
+                   {},
+                   0},
+        DamageCase{"AuthorsWithSlotCount3999",
+                   "sql2014_pubs",
+                   "authors",
+                   [](std::uint8_t* p) { PutU16(p + 22, 3999); },
+                   {},
+                   0},
+        // Slot 1 pointed five bytes into the record of slot 0, or at it.
+        DamageCase{
+            "SlotIntoAnotherRecord",
+            "sql2014_pubs",
+            "employee",
+            [](std::uint8_t* p) { SetSlot(p, 1, static_cast<std::uint16_t>(Slot(p, 0) + 5)); },
+            {},
+            1},
+        DamageCase{"RepeatedSlot",
+                   "sql2014_pubs",
+                   "titles",
+                   [](std::uint8_t* p) { SetSlot(p, 1, Slot(p, 0)); },
+                   {},
+                   1},
+        DamageCase{"SlotPastTheRecords",
+                   "sql2008_pubs",
+                   "sales",
+                   [](std::uint8_t* p) { SetSlot(p, 2, 8000); },
+                   {},
+                   1},
+        // A zeroed PFS byte map would make every page look free.
+        DamageCase{"AuthorsUnderZeroedPfs", "sql2014_pubs", "authors", {}, ZeroFirstByteMap, 0},
+        DamageCase{"TitlesUnderZeroedPfs", "sql2014_pubs", "titles", {}, ZeroFirstByteMap, 0},
+        DamageCase{"OrdersUnderZeroedPfs", "sql2000_northwind", "Orders", {}, ZeroFirstByteMap, 0}),
     [](const ::testing::TestParamInfo<DamageCase>& param) { return param.param.name; });
 
 }  // namespace
