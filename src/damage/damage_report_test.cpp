@@ -117,6 +117,8 @@ INSTANTIATE_TEST_SUITE_P(
                    [](std::uint8_t* p) { PutU16(p + 22, 3999); }},
         DamageCase{"ImpossibleFreeByteCount", "sql2000_northwind", "Orders",
                    DamageKind::kImpossibleHeader, [](std::uint8_t* p) { PutU16(p + 28, 9000); }},
+        DamageCase{"TornFlagLost", "sql2000_northwind", "Orders", DamageKind::kImpossibleHeader,
+                   [](std::uint8_t* p) { p[5] &= 0xFE; }},
         DamageCase{"NextPagePastTheFile", "sql2000_northwind", "Orders",
                    DamageKind::kBrokenPageChain,
                    [](std::uint8_t* p) {

@@ -111,7 +111,15 @@ PageExamination ExaminePage(std::span<std::uint8_t, kPageSize> page, PageId wher
         ProtectionFault(protection));
   }
   CheckHeader(out.header, out);
-  if (out.tornBitProtected) RestoreTornBits(page, out.header.tornBits);
+  const bool lostTornFlag =
+      protection.protection == PageProtection::kNone && LostTornBitsFlag(page, out.header.tornBits);
+  if (lostTornFlag) {
+    out.faults.emplace_back(DamageKind::kImpossibleHeader,
+                            "flag bits lost the torn-bit flag; the sectors end in torn pattern " +
+                                std::to_string(out.header.tornBits & 0x3) +
+                                ", so the torn bits were put back");
+  }
+  if (out.tornBitProtected || lostTornFlag) RestoreTornBits(page, out.header.tornBits);
   CheckSlots(bytes, out.header, out);
   if (out.header.pageType == kDataPageType) CheckRecords(page, out);
   return out;
