@@ -17,9 +17,10 @@ const char* const kCheckUsage =
     "  Reads every page of a data file and of the secondary files found for it,\n"
     "  and reports damage: pages failing their checksum or torn-page check,\n"
     "  impossible headers, slot arrays that disagree with their page, broken\n"
-    "  page chains and IAM links; then per table the damaged pages and the rows\n"
-    "  on them. Bytes that are no page of the file (old disk contents in\n"
-    "  unallocated space) and faults of unallocated pages are information.\n"
+    "  page chains and IAM links, pages missing from a file cut short; then per\n"
+    "  table the damaged pages and the rows on them. Bytes that are no page of\n"
+    "  the file (old disk contents in unallocated space) and faults of\n"
+    "  unallocated pages are information.\n"
     "  Exit status: 0 no damage, 3 damage found, 1 the file could not be used,\n"
     "  2 usage.\n";
 
@@ -42,8 +43,12 @@ void PrintText(std::ostream& out, const std::string& path, const DamageReport& r
       << "pages read: " << report.pagesRead << '\n'
       << "zero pages: " << report.zeroPages << '\n'
       << "checksum pages: " << report.checksumPages << '\n'
-      << "torn-bit pages: " << report.tornBitPages << '\n'
-      << "damage: " << report.damage.size() << '\n';
+      << "torn-bit pages: " << report.tornBitPages << '\n';
+  if (report.missingPages > 0) {
+    out << "missing pages: " << report.missingPages
+        << " (the file is shorter than its header says)\n";
+  }
+  out << "damage: " << report.damage.size() << '\n';
   for (const PageFinding& f : report.damage) {
     const std::string table = TableName(catalog, f.unitId);
     out << "  " << ToString(f.page) << '\t' << DamageKindName(f.kind) << '\t'
@@ -76,7 +81,7 @@ void PrintJson(std::ostream& out, const std::string& path, const DamageReport& r
                const Catalog& catalog) {
   out << "{\"file\":" << JsonString(path) << ",\"pagesRead\":" << report.pagesRead
       << ",\"zeroPages\":" << report.zeroPages << ",\"checksumPages\":" << report.checksumPages
-      << ",\"tornBitPages\":" << report.tornBitPages
+      << ",\"tornBitPages\":" << report.tornBitPages << ",\"missingPages\":" << report.missingPages
       << ",\"damageFound\":" << (report.damageFound() ? "true" : "false")
       << ",\"stopped\":" << (report.stopped ? "true" : "false") << ",\"damage\":[";
   for (std::size_t i = 0; i < report.damage.size(); ++i) {

@@ -134,6 +134,8 @@ else
   contains "$work/err" "the file is shorter than its header says: 88 of 288 pages are missing" "file cut short"
   expect 0 "scan of a file cut short" -- "$cli" scan "$work/cut.mdf" --no-log
   contains "$work/err" "88 of 288 pages are missing" "scan of a file cut short"
+  expect 3 "check of a file cut short" -- "$cli" check "$work/cut.mdf"
+  contains "$work/out" "missing pages: 88" "check of a file cut short"
 
   expect 0 "tables" -- "$cli" tables "$pubs"
   same_as_golden "catalog/sql2008_pubs.tables.tsv"

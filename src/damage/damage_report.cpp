@@ -97,6 +97,7 @@ void DamageCheck::Page(PageId where, std::span<std::uint8_t, kPageSize> bytes) {
 DamageReport CheckForDamage(const DatabaseFile& db, const Catalog& catalog, ProgressSink& progress,
                             const StopFlag& stop) {
   DamageReport report;
+  report.missingPages = db.missingPageCount();
   const auto files = FilesToRead(db);
   std::uint64_t total = 0;
   for (const auto& [fileId, count] : files) total += count;

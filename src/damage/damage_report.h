@@ -59,12 +59,14 @@ struct DamageReport {
   std::uint64_t zeroPages = 0;
   std::uint64_t checksumPages = 0;  // pages that carry a checksum, whatever its outcome
   std::uint64_t tornBitPages = 0;   // pages protected by torn bits
+  // Pages the primary file's header counts that the file does not hold.
+  std::uint64_t missingPages = 0;
   std::vector<PageFinding> damage;  // in file order
   std::vector<PageNote> information;
   std::vector<TableAtRisk> tables;
   bool stopped = false;  // a stop request ended the pass early
 
-  bool damageFound() const { return !damage.empty(); }
+  bool damageFound() const { return !damage.empty() || missingPages > 0; }
 };
 
 // Reads every page of the primary file and of each secondary file opened
