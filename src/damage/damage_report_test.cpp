@@ -115,6 +115,12 @@ INSTANTIATE_TEST_SUITE_P(
                    [](std::uint8_t* p) { p[512 * 7 - 1] ^= 0x03; }},
         DamageCase{"LyingSlotCount", "sql2000_northwind", "Orders", DamageKind::kSlotArray,
                    [](std::uint8_t* p) { PutU16(p + 22, 3999); }},
+        // Slot 1 pointed five bytes into the record of slot 0.
+        DamageCase{"SlotIntoAnotherRecord", "sql2014_pubs", "employee", DamageKind::kSlotArray,
+                   [](std::uint8_t* p) {
+                     const auto slot0 = static_cast<std::uint16_t>(p[8190] | (p[8191] << 8));
+                     PutU16(p + 8188, static_cast<std::uint16_t>(slot0 + 5));
+                   }},
         DamageCase{"ImpossibleFreeByteCount", "sql2000_northwind", "Orders",
                    DamageKind::kImpossibleHeader, [](std::uint8_t* p) { PutU16(p + 28, 9000); }},
         DamageCase{"TornFlagLost", "sql2000_northwind", "Orders", DamageKind::kImpossibleHeader,

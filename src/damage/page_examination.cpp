@@ -72,22 +72,31 @@ void CheckSlots(ByteView page, const CPage_Header& h, PageExamination& out) {
   }
 }
 
-// Records of a data page that disagree with it: they run past the free
-// data offset, into one another, or cannot be measured. Slots already named
-// by the slot array check are not named again.
+// Records of a data page that give no row although their slot is sound: they
+// run past the free data offset or into another record, cannot be measured,
+// or their own offsets disagree. Ghosts are no damage.
 void CheckRecords(std::span<const std::uint8_t, kPageSize> page, PageExamination& out) {
   HeaderedPage copy{out.header, std::vector<std::uint8_t>(page.begin(), page.end())};
   const PrimaryRecordPage records(std::move(copy), nullptr, RecordOptions{});
   const SlotArrayCheck slots =
       CheckSlotArray({page.data(), page.size()}, out.header.slotCount, out.header.freeDataOffset);
-  const std::size_t named =
-      records.damagedRecordCount() - std::min(records.damagedRecordCount(), slots.badSlots.size());
-  if (named > 0) {
-    out.faults.emplace_back(
-        DamageKind::kSlotArray,
-        std::to_string(named) + " record(s) run past the free data offset or into another record");
+  std::size_t damaged = 0;
+  for (std::size_t i = 0; i < records.records().size(); ++i) {
+    const CPrimaryRecord* r = records.records()[i].get();
+    const bool rowType =
+        r != nullptr && (r->recordType == kPrimaryRecord || r->recordType == kForwardedRecord);
+    if (rowType && r->isInvalid &&
+        !std::binary_search(slots.badSlots.begin(), slots.badSlots.end(), i)) {
+      ++damaged;
+    }
   }
-  out.consistentSlots -= std::min(out.consistentSlots, named);
+  if (damaged > 0) {
+    out.faults.emplace_back(DamageKind::kSlotArray,
+                            std::to_string(damaged) +
+                                " record(s) give no row: they run past the free data offset or "
+                                "into another record, or their own offsets disagree");
+  }
+  out.consistentSlots -= std::min(out.consistentSlots, damaged);
 }
 
 }  // namespace

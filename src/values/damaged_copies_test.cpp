@@ -57,6 +57,16 @@ void SetSlot(std::uint8_t* page, std::size_t j, std::uint16_t value) {
   PutU16(page + kPageSize - 2 - 2 * j, value);
 }
 
+// Points the first variable end offset of the record in slot 0 back into
+// the record's own header.
+void BackwardVariableOffset(std::uint8_t* page) {
+  std::uint8_t* record = page + Slot(page, 0);
+  const std::size_t fixedEnd = static_cast<std::size_t>(record[2] | (record[3] << 8));
+  const std::size_t columns =
+      static_cast<std::size_t>(record[fixedEnd] | (record[fixedEnd + 1] << 8));
+  PutU16(record + fixedEnd + 2 + (columns + 7) / 8 + 2, 1);
+}
+
 // Zeroes the byte map of the first PFS page (page 1), leaving its header.
 void ZeroFirstByteMap(std::vector<std::uint8_t>& file) {
   std::uint8_t* pfs = file.data() + kPageSize;
@@ -167,6 +177,8 @@ INSTANTIATE_TEST_SUITE_P(
                    [](std::uint8_t* p) { SetSlot(p, 1, Slot(p, 0)); },
                    {},
                    1},
+        DamageCase{
+            "BackwardVariableOffset", "sql2014_pubs", "authors", BackwardVariableOffset, {}, 1},
         DamageCase{"SlotPastTheRecords",
                    "sql2008_pubs",
                    "sales",
