@@ -42,7 +42,7 @@ same_as_golden() {
 # Usage and help.
 expect 2 "no command" -- "$cli"
 expect 2 "unknown command" -- "$cli" frobnicate
-for command in info pages page scan tree definition export; do
+for command in info pages page scan tree definition export check; do
   expect 0 "$command --help" -- "$cli" "$command" --help
   contains "$work/out" "usage: tessaril-cli $command" "$command --help"
 done
@@ -69,6 +69,22 @@ expect 1 "scan with a missing log folder" -- "$cli" scan "$work/empty.mdf" --log
 contains "$work/err" "Please select valid Log file path to continue the recovery process." "log folder"
 expect 1 "page of an unusable file" -- "$cli" page "$work/short.mdf" 1:1
 
+# Bytes that are no data file: every command says so and ends with status 1.
+cp /bin/ls "$work/ls.mdf"
+head -c 163840 /dev/urandom >"$work/random.mdf"
+for f in ls random; do
+  for command in "info" "pages" "page @ 1:1" "tables" "columns @ T" "rows @ T" "tree" \
+                 "value @ T --row 1 --column C" "definition @ D" "check" "scan @ --no-log"; do
+    read -r -a words <<<"${command/@/$work/$f.mdf}"
+    [ "${#words[@]}" -eq 1 ] && words+=("$work/$f.mdf")
+    expect 1 "${words[0]} of $f" -- "$cli" "${words[@]}"
+    if grep -qF "not a SQL Server data file" "$work/err" "$work/out"; then ok; else bad "${words[0]} of $f: not named as no data file"; cat "$work/err"; fi
+  done
+done
+expect 1 "scan from a file that is no snapshot" -- "$cli" scan --snapshot "$work/ls.mdf" --no-log
+contains "$work/err" "not a snapshot file" "scan from a file that is no snapshot"
+if [ "$(wc -l <"$work/err")" -eq 1 ] && [ ! -s "$work/out" ]; then ok; else bad "no snapshot: one line, nothing else"; fi
+
 if [ -z "$corpus" ] || [ ! -d "$corpus" ]; then
   echo "corpus folder not found (set TESSARIL_CORPUS): corpus checks skipped"
 else
@@ -80,6 +96,8 @@ else
     same_as_golden "pages/$dir.tsv"
     expect 0 "page 1:9 of $dir" -- "$cli" page "$corpus/$dir/$file" 1:9
     same_as_golden "page/$dir.1-9.txt"
+    expect 0 "check $dir" -- "$cli" check "$corpus/$dir/$file"
+    contains "$work/out" "no damage found" "check $dir"
   done <"$corpus/MANIFEST.tsv"
 
   pubs="$corpus/sql2008_pubs/pubs.mdf"
@@ -97,6 +115,27 @@ else
   contains "$work/err" "page 1:0 cannot be read" "page 0"
   expect 2 "bad page address" -- "$cli" page "$pubs" 9
   expect 1 "unknown file id" -- "$cli" page "$pubs" 3:100
+
+  # One flipped byte in a data page that carries a checksum.
+  mkdir "$work/flipped"
+  cp "$pubs" "$work/flipped/pubs.mdf"
+  printf '\x5a' | dd of="$work/flipped/pubs.mdf" bs=1 seek=$((192 * 8192 + 3000)) conv=notrunc status=none
+  expect 3 "check of a flipped byte" -- "$cli" check "$work/flipped/pubs.mdf"
+  contains "$work/out" "1:192	checksum	data" "check of a flipped byte"
+  contains "$work/out" "damage found" "check of a flipped byte"
+  expect 3 "check as json" -- "$cli" check "$work/flipped/pubs.mdf" --format json
+  contains "$work/out" '"damageFound":true' "check as json"
+  contains "$work/out" '{"page":"1:192","kind":"checksum"' "check as json"
+  expect 2 "check with a bad format" -- "$cli" check "$pubs" --format xml
+
+  # A copy cut short: the commands warn with the count of missing pages.
+  head -c $((200 * 8192)) "$pubs" >"$work/cut.mdf"
+  expect 0 "tables of a file cut short" -- "$cli" tables "$work/cut.mdf"
+  contains "$work/err" "the file is shorter than its header says: 88 of 288 pages are missing" "file cut short"
+  expect 0 "scan of a file cut short" -- "$cli" scan "$work/cut.mdf" --no-log
+  contains "$work/err" "88 of 288 pages are missing" "scan of a file cut short"
+  expect 3 "check of a file cut short" -- "$cli" check "$work/cut.mdf"
+  contains "$work/out" "missing pages: 88" "check of a file cut short"
 
   expect 0 "tables" -- "$cli" tables "$pubs"
   same_as_golden "catalog/sql2008_pubs.tables.tsv"

@@ -1,5 +1,6 @@
 // The tessaril-cli commands. Each takes the words after its name and returns
-// the process exit status: 0 done, 1 the file could not be used, 2 usage.
+// the process exit status: 0 done, 1 the file could not be used, 2 usage;
+// check also returns 3 when it found damage.
 #pragma once
 
 #include <string>
@@ -10,6 +11,7 @@ namespace tessaril::cli {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
+inline constexpr int kExitDamageFound = 3;
 inline constexpr int kExitInterrupted = 130;
 
 int InfoCommand(const std::vector<std::string>& words);
@@ -23,6 +25,7 @@ int TreeCommand(const std::vector<std::string>& words);
 int ValueCommand(const std::vector<std::string>& words);
 int DefinitionCommand(const std::vector<std::string>& words);
 int ExportCommand(const std::vector<std::string>& words);
+int CheckCommand(const std::vector<std::string>& words);
 // pages FILE --table NAME: the pages chosen for one table.
 int TablePagesCommand(const std::vector<std::string>& words);
 
@@ -38,5 +41,6 @@ extern const char* const kTreeUsage;
 extern const char* const kValueUsage;
 extern const char* const kDefinitionUsage;
 extern const char* const kExportUsage;
+extern const char* const kCheckUsage;
 
 }  // namespace tessaril::cli

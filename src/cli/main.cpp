@@ -28,6 +28,8 @@ constexpr const char* kUsage =
     "                             constraint\n"
     "  export FILE --sql OUT | --csv DIR | --sqlite OUT\n"
     "                             the recovered tables, rows, keys and modules\n"
+    "  check FILE [--format F]    the damage report: pages failing their checksum or\n"
+    "                             torn check, broken headers, slots and links\n"
     "\n"
     "'tessaril-cli COMMAND --help' tells more about a command.\n";
 
@@ -53,6 +55,7 @@ int main(int argc, char** argv) {
   if (command == "value") return ValueCommand(rest);
   if (command == "definition") return DefinitionCommand(rest);
   if (command == "export") return ExportCommand(rest);
+  if (command == "check") return CheckCommand(rest);
   std::cerr << "tessaril-cli: unknown command " << command << "\n" << kUsage;
   return kExitUsage;
 }

@@ -1,6 +1,10 @@
 #include "cli/opened_table.h"
 
+#include <iostream>
+
+#include "cli/commands.h"
 #include "cli/terminal_events.h"
+#include "storage/boot_page.h"
 
 namespace tessaril::cli {
 
@@ -11,6 +15,13 @@ RecordOptions RowRecordOptions(const Arguments& args) {
   return options;
 }
 
+void WarnIfCutShort(const DatabaseFile& db) {
+  if (const std::uint64_t missing = db.missingPageCount(); missing > 0) {
+    std::cerr << "tessaril-cli: warning: the file is shorter than its header says: " << missing
+              << " of " << db.fileHeader()->sizeInPages << " pages are missing\n";
+  }
+}
+
 std::unique_ptr<DatabaseFile> OpenDataFile(const std::string& path, InventoryMode mode) {
   TerminalEvents progress(false);
   StopFlag stop;
@@ -19,6 +30,7 @@ std::unique_ptr<DatabaseFile> OpenDataFile(const std::string& path, InventoryMod
     progress.Fatal(db.failure().message, db.failure().detail);
     return nullptr;
   }
+  WarnIfCutShort(**db);
   return std::move(db).value();
 }
 
@@ -33,6 +45,7 @@ ScanSnapshot OpenDatabaseOf(const Arguments& args) {
   StopFlag stop;
   Result<std::shared_ptr<ScanResult>> opened = OpenDatabase(request, events, stop);
   if (!opened) return nullptr;  // the failure was told to events
+  WarnIfCutShort(*(*opened)->db);
   return std::move(opened).value();
 }
 

@@ -13,7 +13,11 @@
 
 namespace tessaril::cli {
 
-// Opens a data file and maps its pages.
+// Warns on stderr when the file holds fewer pages than its file header counts.
+void WarnIfCutShort(const DatabaseFile& db);
+
+// Opens a data file; a failure is reported on stderr and gives null. A file
+// cut short is opened with a warning.
 std::unique_ptr<DatabaseFile> OpenDataFile(const std::string& path,
                                            InventoryMode mode = InventoryMode::kMap);
 

@@ -38,6 +38,17 @@ std::string TsvField(const std::string& text) {
   return out;
 }
 
+// Display width of UTF-8 text, one column a code point.
+std::size_t Width(const std::string& text) {
+  std::size_t n = 0;
+  for (std::size_t pos = 0; pos < text.size(); ++n) NextUtf8(text, pos);
+  return n;
+}
+
+constexpr std::size_t kShownCharacters = 64;
+
+}  // namespace
+
 std::string JsonString(const std::string& text) {
   std::string out = "\"";
   for (char ch : text) {
@@ -55,17 +66,6 @@ std::string JsonString(const std::string& text) {
   }
   return out + "\"";
 }
-
-// Display width of UTF-8 text, one column a code point.
-std::size_t Width(const std::string& text) {
-  std::size_t n = 0;
-  for (std::size_t pos = 0; pos < text.size(); ++n) NextUtf8(text, pos);
-  return n;
-}
-
-constexpr std::size_t kShownCharacters = 64;
-
-}  // namespace
 
 Cell ShortenedCell(Cell cell) {
   const std::size_t characters = Width(cell.text);

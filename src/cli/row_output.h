@@ -15,6 +15,10 @@ namespace tessaril::cli {
 enum class RowFormat { kText, kTsv, kCsv, kJson };
 std::optional<RowFormat> ParseRowFormat(const std::string& name);
 
+// text as a JSON string: quoted, with quotes, backslashes and control
+// characters escaped.
+std::string JsonString(const std::string& text);
+
 // The first 64 characters of the cell's text, then "...[N chars]" with its
 // whole length (also kept as the cell's full length); shorter text unchanged.
 Cell ShortenedCell(Cell cell);

@@ -7,8 +7,10 @@
 #include "cli/command_line.h"
 #include "cli/commands.h"
 #include "cli/interrupt_watcher.h"
+#include "cli/opened_table.h"
 #include "cli/terminal_events.h"
 #include "session/scan_session.h"
+#include "storage/snapshot_file.h"
 #include "values/collation_table.h"
 
 namespace tessaril::cli {
@@ -98,6 +100,12 @@ int ScanCommand(const std::vector<std::string>& words) {
   TerminalEvents events;
   InterruptWatcher watcher([&session] { session.RequestStop(); });
   const std::optional<std::string> snapshot = args->Value("--snapshot");
+  if (snapshot) {
+    if (const Status header = CheckSnapshotHeader(*snapshot); !header) {
+      PrintError(header.failure().message, header.failure().detail);
+      return kExitFailed;
+    }
+  }
   const Result<ScanJob> job =
       snapshot ? session.BeginSnapshotScan(*snapshot, session.options.logFolder, LocalTimeNow())
                : session.BeginScan(LocalTimeNow());
@@ -106,6 +114,7 @@ int ScanCommand(const std::vector<std::string>& words) {
     return kExitFailed;
   }
   const ScanOutcome outcome = session.RunScan(*job, events);
+  if (const ScanSnapshot scan = session.current()) WarnIfCutShort(*scan->db);
   bool saved = true;
   if (const auto out = args->Value("--snapshot-out"); out && outcome == ScanOutcome::kCompleted) {
     const Status written = session.SaveSnapshot(*out, events);

@@ -110,6 +110,9 @@ void FixedVarDecoder::DecodeVariableColumns(std::size_t& pos) {
     stored &= 0x7FFF;
     const std::size_t end = stored;
     const std::size_t start = pos;
+    // End offsets never decrease and never leave the page: a record whose
+    // offsets do is damaged, and no row is made of it.
+    if (end < start || end > maxLength) r_.isInvalid = true;
     if (end >= start) {
       value.length = static_cast<std::int32_t>(end - start);
       const bool rejected = end > maxLength || end >= kPageSize || value.length >= 8192 ||

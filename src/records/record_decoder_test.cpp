@@ -56,7 +56,9 @@ TEST(RecordDecoder, OddRecordsAreReadAsFarAsTheyHold) {
   EXPECT_EQ(ValueText(*noFixed, 0), "xyz");
 
   // A zero-length value and a value ending before the position: entries without data,
-  // and the next value is measured from the same position.
+  // and the next value is measured from the same position. Offsets that go
+  // backwards are damage: the record is read as far as it holds, but it is
+  // invalid and gives no row.
   Bytes odd = FixedVarRecord(0x30, {}, 3, {0x00}, {{}, {Text("q")}, {Text("rs")}});
   const std::size_t offsets = 4 + 2 + 1 + 2;  // status, fixed end, count, bitmap, var count
   odd[offsets + 2] = 2;                       // second end offset points backwards
@@ -67,6 +69,14 @@ TEST(RecordDecoder, OddRecordsAreReadAsFarAsTheyHold) {
   EXPECT_EQ(r->values[0].length, 0);
   EXPECT_FALSE(r->values[1].hasData);
   EXPECT_EQ(ValueText(*r, 2), "qrs");  // measured from where the first value ended
+  EXPECT_TRUE(r->isInvalid);
+
+  // An end offset past the page: invalid too. Equal ends (an empty value) are not.
+  Bytes past = FixedVarRecord(0x30, {}, 2, {0x00}, {{Text("a")}, {Text("b")}});
+  past[offsets + 2] = 0xF0;
+  past[offsets + 3] = 0x7F;
+  EXPECT_TRUE(Decode(past)->isInvalid);
+  EXPECT_FALSE(Decode(FixedVarRecord(0x30, {}, 2, {0x00}, {{}, {Text("b")}}))->isInvalid);
 }
 
 TEST(RecordDecoder, GhostRecordsNeedTheDeletedRecordsOption) {

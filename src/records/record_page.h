@@ -38,13 +38,25 @@ class PrimaryRecordPage {
   const std::vector<std::uint16_t>& slotOffsets() const { return slots_; }
   // How many of the slot offsets were found by carving.
   std::size_t carvedCount() const { return carved_; }
+  // Records of slots that disagree with the page: an offset outside the
+  // record area or repeated, and on data pages a record running past the
+  // free data offset or into another record, or one that cannot be measured.
+  // They stay in records() marked invalid; null entries of such slots count
+  // too.
+  std::size_t damagedRecordCount() const { return damaged_; }
+  // True when the header's slot count claimed slots inside the record area
+  // and the array was cut at the last slot consistent with the page.
+  bool slotCountCut() const { return countCut_; }
   bool passesSanityCheck() const { return sane_; }
   const CompressionInfo& compression() const { return compression_; }
 
  private:
   PageContext Context() const { return {bytes(), &page_.header, file_}; }
+  void ReadSlots();
   void DecodeAllSlots();
   std::unique_ptr<CPrimaryRecord> DecodeSlot(std::size_t index);
+  void CheckRecordPlacement();
+  void MarkDamaged(std::size_t index);
 
   HeaderedPage page_;
   const DatabaseFile* file_;
@@ -52,6 +64,10 @@ class PrimaryRecordPage {
   bool followStubs_ = true;  // a stub's target page never follows stubs of its own
   std::vector<std::uint16_t> slots_;
   std::size_t carved_ = 0;
+  std::size_t recordAreaEnd_ = kPageSize;
+  std::vector<std::size_t> badSlots_;  // from the slot array check, ascending
+  std::size_t damaged_ = 0;
+  bool countCut_ = false;
   bool sane_ = false;
   CompressionInfo compression_;
   std::vector<std::unique_ptr<CPrimaryRecord>> records_;
@@ -60,8 +76,8 @@ class PrimaryRecordPage {
 using CDataPage = PrimaryRecordPage;
 
 // The header check every page of records passes before it is decoded: read
-// as signed numbers, a slot count of at most 8192 and no negative ghost
-// count, free byte count or page address (own, previous, next).
+// as signed numbers, a slot count of at most 8192 and no negative page
+// address (own, previous, next).
 bool PassesSanityCheck(const CPage_Header& header);
 
 // Deleted records that no slot points to: offsets found by chaining record

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -44,14 +45,19 @@ TEST(RecordPage, SlotsThatYieldNoRecordStayAsNullEntries) {
   EXPECT_NE(page.records()[1], nullptr);
   EXPECT_EQ(page.records()[2], nullptr);  // slot offset 0
 
-  // Offset 90 lies in the header; offset 8180 leaves 12 bytes to read.
+  // Offset 90 lies in the header: a damaged slot. Offset 8180 leaves 12 bytes
+  // to read, and the slot array overwrites its column count.
   const Bytes tail = FixedVarRecord(0x10, {9, 9, 9, 9}, 1, {0}, {});
-  const PrimaryRecordPage edges(MakeRecordPage(layout, {{8180, tail}}, {90}), nullptr, {});
+  PageLayout low = layout;
+  low.freeDataOffset = 200;
+  const PrimaryRecordPage edges(MakeRecordPage(low, {{8180, tail}}, {90}), nullptr, {});
   ASSERT_EQ(edges.records().size(), 2u);
   ASSERT_NE(edges.records()[0], nullptr);
   EXPECT_EQ(edges.records()[0]->maxLength, 12);
   EXPECT_EQ(edges.records()[0]->fixedData().size(), 4u);
+  EXPECT_TRUE(edges.records()[0]->isInvalid);
   EXPECT_EQ(edges.records()[1], nullptr);
+  EXPECT_EQ(edges.damagedRecordCount(), 1u);
 }
 
 TEST(RecordPage, PageRulesDecideWhetherSlotsAreRead) {
@@ -64,6 +70,8 @@ TEST(RecordPage, PageRulesDecideWhetherSlotsAreRead) {
   };
   PageLayout allGhosts;
   allGhosts.ghostRecordCount = 2;
+  PageLayout lyingGhosts;
+  lyingGhosts.ghostRecordCount = 40000;  // past the slot count, and negative as a signed number
   PageLayout nonLeaf;
   nonLeaf.type = 2;
   nonLeaf.level = 1;
@@ -74,6 +82,7 @@ TEST(RecordPage, PageRulesDecideWhetherSlotsAreRead) {
   const std::vector<Case> cases = {
       {"ghost count equals slot count", allGhosts, {}, 2, 0},
       {"ghost count with deleted records shown", allGhosts, Deleted(false), 2, 2},
+      {"ghost count past the slot count", lyingGhosts, {}, 2, 2},
       {"non-leaf index page", nonLeaf, {}, 2, 0},
       {"slot count 4000", tooMany, {}, 0, 0},
       {"negative page number", negativePage, {}, 0, 0},
@@ -83,6 +92,70 @@ TEST(RecordPage, PageRulesDecideWhetherSlotsAreRead) {
                                  c.options);
     EXPECT_EQ(page.records().size(), c.entries) << c.name;
     EXPECT_EQ(Present(page), c.present) << c.name;
+  }
+}
+
+// Slots and records are held to the page they lie on: a slot that points
+// outside the records, repeats another or lands inside a record, and a
+// record that runs past the free data offset give no row; they stay in the
+// list marked invalid and are counted. A lying slot count ends at the last
+// slot that is consistent, without counting the entries past it as records.
+TEST(RecordPage, SlotsThatDisagreeWithThePageGiveNoRow) {
+  // Rows long enough that a slot array of 3999 entries reaches into them.
+  const std::vector<std::string> texts = {"alpha" + std::string(300, 'a'),
+                                          "bravo" + std::string(300, 'b'),
+                                          "charlie" + std::string(300, 'c')};
+  std::vector<PageRecord> rows;
+  std::size_t end = kPageHeaderSize;
+  for (const std::string& t : texts) {
+    rows.push_back({0, Row(t)});
+    end += rows.back().bytes.size();
+  }
+  const auto inside = static_cast<std::uint16_t>(kPageHeaderSize + 3);
+  struct Case {
+    const char* name;
+    std::int32_t slotCount;
+    std::int32_t freeDataOffset;
+    std::vector<std::uint16_t> extraSlots;
+    std::size_t entries;
+    std::size_t rows;
+    std::size_t damaged;
+    bool cut;
+  };
+  const std::vector<Case> cases = {
+      {"healthy", -1, -1, {}, 3, 3, 0, false},
+      {"slot count 3999 over zeros", 3999, -1, {}, 3, 3, 0, true},
+      {"slot count 3999 over a junk slot", 3999, -1, {inside}, 3, 3, 0, true},
+      {"slot into a record", -1, -1, {inside}, 4, 3, 1, false},
+      {"repeated slot", -1, -1, {kPageHeaderSize}, 4, 3, 1, false},
+      {"slot past the free data offset", -1, -1, {5000}, 4, 3, 1, false},
+      {"record past the free data offset",
+       -1,
+       static_cast<std::int32_t>(end - 2),
+       {},
+       3,
+       2,
+       1,
+       false},
+  };
+  for (const Case& c : cases) {
+    PageLayout layout;
+    layout.slotCount = c.slotCount;
+    layout.freeDataOffset = c.freeDataOffset;
+    const PrimaryRecordPage page(MakeRecordPage(layout, rows, c.extraSlots), nullptr, {});
+    EXPECT_EQ(page.records().size(), c.entries) << c.name;
+    EXPECT_EQ(page.damagedRecordCount(), c.damaged) << c.name;
+    EXPECT_EQ(page.slotCountCut(), c.cut) << c.name;
+    std::size_t valid = 0;
+    for (const auto& r : page.records()) {
+      if (r == nullptr || r->isInvalid) continue;
+      ++valid;
+      ASSERT_EQ(r->values.size(), 1u) << c.name;
+      const ByteView v = r->ValueBytes(r->values[0]);
+      const std::string text(v.data(), v.data() + v.size());
+      EXPECT_NE(std::find(texts.begin(), texts.end(), text), texts.end()) << c.name;
+    }
+    EXPECT_EQ(valid, c.rows) << c.name;
   }
 }
 

@@ -27,13 +27,13 @@ ByteView SlotData(ByteView page, std::uint16_t slotCount, int slot) {
   return RecordFixedData(page, slots[static_cast<std::size_t>(slot)]);
 }
 
+}  // namespace
+
 bool InsideFile(PageId page, const FilePageCounts& files) {
   const auto file = files.find(page.fileId);
   return file != files.end() && page.pageNumber > 0 &&
          static_cast<std::uint64_t>(page.pageNumber) < file->second;
 }
-
-}  // namespace
 
 std::array<PageId, kPagesPerExtent> Extent::Pages() const {
   std::array<PageId, kPagesPerExtent> pages{};

@@ -37,6 +37,8 @@ struct Extent {
 using FilePageCounts = std::map<std::uint16_t, std::uint64_t>;
 // File 1 with the primary file's page count, and every secondary file found.
 FilePageCounts PageCountsOf(const DatabaseFile& db);
+// True when page lies inside its file: above page 0 and below the file's count.
+bool InsideFile(PageId page, const FilePageCounts& files);
 
 class ExtentAllocationMap {
  public:

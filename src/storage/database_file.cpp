@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "storage/sequential_pages.h"
 #include "storage/snapshot_file.h"
 
 namespace tessaril {
@@ -13,6 +14,15 @@ DatabaseFile::DatabaseFile(ReadOnlyFile file, bool advancedMode)
       advancedMode_(advancedMode) {}
 
 namespace {
+
+// True when some page of the file, read at dataOffset, has a page header.
+bool HoldsAPage(const ReadOnlyFile& file, std::uint64_t dataOffset, std::uint64_t pageCount) {
+  for (SequentialPages pages(file, dataOffset, 0, pageCount - 1); !pages.done();) {
+    const ByteView page = pages.Next();
+    if (ReadsAsPage({page.data(), page.size()})) return true;
+  }
+  return false;
+}
 
 // Whatever happens, the stop request ends with the opening.
 struct ClearStopAtEnd {
@@ -30,10 +40,16 @@ Result<std::unique_ptr<DatabaseFile>> DatabaseFile::OpenChecked(const std::strin
   if (!opened) return Error{kFileCannotOpenText, opened.failure().detail};
   std::unique_ptr<DatabaseFile> db(new DatabaseFile(std::move(opened).value(), advancedMode));
   if (db->fileSize_ < kPageSize) {
-    return Error{kInvalidFileText, "the file is shorter than one page (8192 bytes)"};
+    return Error{kInvalidFileText,
+                 std::string(kNotADataFileText) + ": it is shorter than one page (8192 bytes)"};
   }
   db->pageCount_ = db->fileSize_ / kPageSize;
   db->offsetCheck_ = CheckDataOffset(db->file_, db->pageCount_, progress, stop);
+  if (!HoldsAPage(db->file_, db->dataOffset(), db->pageCount_)) {
+    return Error{kInvalidFileText, std::string(kNotADataFileText) + ": none of its " +
+                                       std::to_string(db->pageCount_) + " pages has a page header"};
+  }
+  db->fileHeader_ = ReadFileHeaderPage(db->file_, db->dataOffset());
   return db;
 }
 
@@ -82,13 +98,19 @@ Result<std::unique_ptr<DatabaseFile>> DatabaseFile::OpenFromSnapshot(
   return db;
 }
 
+std::uint64_t DatabaseFile::missingPageCount() const {
+  if (!fileHeader_ || fileHeader_->sizeInPages <= pageCount_) return 0;
+  return fileHeader_->sizeInPages - pageCount_;
+}
+
 std::string DatabaseFile::folder() const {
   const std::size_t slash = path_.find_last_of('/');
   return slash == std::string::npos ? std::string() : path_.substr(0, slash + 1);
 }
 
-const ReadOnlyFile* DatabaseFile::FileFor(PageId id, std::uint64_t& dataOffset) const {
-  if (id.pageNumber < 1) return nullptr;
+const ReadOnlyFile* DatabaseFile::FileFor(PageId id, std::uint64_t& dataOffset,
+                                          std::int32_t firstPage) const {
+  if (id.pageNumber < firstPage) return nullptr;
   const auto n = static_cast<std::uint64_t>(id.pageNumber);
   if (id.fileId == 1) {
     dataOffset = this->dataOffset();
@@ -108,12 +130,21 @@ const ReadOnlyFile* DatabaseFile::FileFor(PageId id, std::uint64_t& dataOffset) 
   return &handle->second;
 }
 
-bool DatabaseFile::ReadPageInto(PageId id, std::span<std::uint8_t, kPageSize> out) const {
+bool DatabaseFile::ReadInto(PageId id, std::span<std::uint8_t, kPageSize> out,
+                            std::int32_t firstPage) const {
   std::uint64_t dataOffset = 0;
-  const ReadOnlyFile* file = FileFor(id, dataOffset);
+  const ReadOnlyFile* file = FileFor(id, dataOffset, firstPage);
   if (file == nullptr) return false;
   file->ReadAt(static_cast<std::uint64_t>(id.pageNumber) * kPageSize + dataOffset, out);
   return true;
+}
+
+bool DatabaseFile::ReadPageInto(PageId id, std::span<std::uint8_t, kPageSize> out) const {
+  return ReadInto(id, out, 1);
+}
+
+bool DatabaseFile::ReadStoredPageInto(PageId id, std::span<std::uint8_t, kPageSize> out) const {
+  return ReadInto(id, out, 0);
 }
 
 std::optional<std::vector<std::uint8_t>> DatabaseFile::ReadRawPage(PageId id) const {

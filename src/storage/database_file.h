@@ -14,6 +14,7 @@
 #include "base/progress.h"
 #include "base/result.h"
 #include "base/stop_flag.h"
+#include "storage/file_header_page.h"
 #include "storage/offset_check.h"
 #include "storage/page_header.h"
 #include "storage/page_id.h"
@@ -22,9 +23,10 @@
 
 namespace tessaril {
 
-inline constexpr const char* kFileCannotOpenText = "File cannot be open...........";
 inline constexpr const char* kInvalidFileText =
     "Whether File is not valid mdf file or file is highly corrupted...........";
+// How the detail of kInvalidFileText begins when the bytes are no data file.
+inline constexpr const char* kNotADataFileText = "not a SQL Server data file";
 
 // One row of the database's file table, completed when its file is found.
 struct SecondaryFile {
@@ -51,9 +53,10 @@ class DatabaseFile {
  public:
   // Opens the primary file, decides where its pages start and files every
   // page in the inventory. Fails with kFileCannotOpenText when the file cannot
-  // be opened, and with kInvalidFileText when it is shorter than a page or no
-  // base system table page is found. A stop request ends the mapping early;
-  // the request is cleared before this returns, whatever the outcome.
+  // be opened, and with kInvalidFileText when it is shorter than a page, when
+  // no page of it has a page header (the detail then starts with
+  // kNotADataFileText) or when no base system table page is found. A stop request ends the mapping
+  // early; the request is cleared before this returns, whatever the outcome.
   static Result<std::unique_ptr<DatabaseFile>> Open(const std::string& path, bool advancedMode,
                                                     ProgressSink& progress, StopFlag& stop,
                                                     InventoryMode mode = InventoryMode::kMap);
@@ -80,6 +83,12 @@ class DatabaseFile {
   // True when a stop request ended the mapping of the primary file early.
   bool mappingStopped() const { return mappingStopped_; }
 
+  // Page 0 of the primary file, when it decodes as a file header page.
+  const std::optional<FileHeaderPage>& fileHeader() const { return fileHeader_; }
+  // Pages the file header counts that the file does not hold: a file cut
+  // short. 0 when it holds them all or its header cannot be read.
+  std::uint64_t missingPageCount() const;
+
   const PageInventory& inventory() const { return inventory_; }
   // Pages of the primary file by header page type, counted while mapping.
   const std::array<std::uint64_t, 256>& pageTypeCounts() const { return pageTypeCounts_; }
@@ -90,6 +99,9 @@ class DatabaseFile {
   // that could not be opened give nothing.
   bool ReadPageInto(PageId id, std::span<std::uint8_t, kPageSize> out) const;
   std::optional<std::vector<std::uint8_t>> ReadRawPage(PageId id) const;
+  // As ReadPageInto, but page 0 (the file header page) is read too: for
+  // checks that look at every page of a file as stored.
+  bool ReadStoredPageInto(PageId id, std::span<std::uint8_t, kPageSize> out) const;
   std::optional<CPage_Header> ReadPageHeader(PageId id) const;
   std::optional<HeaderedPage> ReadPage(PageId id) const;
   // Where a text page really lies when the file is shifted: the difference
@@ -101,9 +113,13 @@ class DatabaseFile {
   // table with file id 8). Each row's file is looked for beside the primary
   // file under its recorded name, then under that name with the extension
   // .ndf, then among all files of the folder; a candidate is taken when its
-  // pages carry the row's file id (or no file id at all). An empty table
-  // means the folder is searched for *.ndf files instead; rows for the files
-  // found are appended.
+  // pages carry the row's file id (or no file id at all) and its file header
+  // page names no other database. A file found among all files of the folder
+  // must carry the file id, and its header must name the primary file's
+  // database (unless neither header can say). An empty table means the
+  // folder is searched for *.ndf files instead, under the same rule of the
+  // database; rows for the files found are appended. Where each file's pages
+  // start is decided as for the primary file.
   void DiscoverSecondaryFiles(std::vector<SecondaryFile>& fileTable, ProgressSink& progress,
                               const StopFlag& stop);
   // Opens each row with a file id above 1 at its path and maps its pages
@@ -129,7 +145,8 @@ class DatabaseFile {
   static Result<std::unique_ptr<DatabaseFile>> OpenChecked(const std::string& path,
                                                            bool advancedMode,
                                                            ProgressSink& progress, StopFlag& stop);
-  const ReadOnlyFile* FileFor(PageId id, std::uint64_t& dataOffset) const;
+  const ReadOnlyFile* FileFor(PageId id, std::uint64_t& dataOffset, std::int32_t firstPage) const;
+  bool ReadInto(PageId id, std::span<std::uint8_t, kPageSize> out, std::int32_t firstPage) const;
   void AddSecondary(SecondaryFile row, ReadOnlyFile file);
 
   ReadOnlyFile file_;
@@ -137,6 +154,7 @@ class DatabaseFile {
   std::uint64_t fileSize_ = 0;
   std::uint64_t pageCount_ = 0;
   OffsetCheck offsetCheck_;
+  std::optional<FileHeaderPage> fileHeader_;
   bool advancedMode_ = false;
   bool mappingStopped_ = false;
   bool inventoryFromSnapshot_ = false;

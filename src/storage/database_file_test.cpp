@@ -42,27 +42,49 @@ TEST(DatabaseFile, UnusableFilesFailWithTheirMessage) {
     testing::WriteWholeFile(dir.path() / name, bytes);
     return (dir.path() / name).string();
   };
+  std::vector<std::uint8_t> random(12 * kPageSize);
+  std::uint32_t seed = 7;
+  for (std::uint8_t& b : random) {
+    seed = seed * 1103515245u + 12345u;
+    b = static_cast<std::uint8_t>(seed >> 16);
+  }
+  // Random bytes whose object ids and index ids look like system table pages.
+  std::vector<std::uint8_t> lookalike = random;
+  for (std::size_t page = 0; page < 12; ++page) {
+    lookalike[page * kPageSize + 6] = 0;
+    lookalike[page * kPageSize + 7] = 0;
+    testing::SetU32(lookalike, page * kPageSize + 24, 34);
+  }
   struct Case {
     const char* name;
     std::string path;
     const char* message;
+    bool notADataFile;  // the detail says the bytes are no data file
   };
   const std::vector<Case> cases = {
-      {"missing file", (dir.path() / "missing.mdf").string(), kFileCannotOpenText},
-      {"directory", dir.path().string(), kFileCannotOpenText},
-      {"empty file", write("empty.mdf", {}), kInvalidFileText},
+      {"missing file", (dir.path() / "missing.mdf").string(), kFileCannotOpenText, false},
+      {"directory", dir.path().string(), kFileCannotOpenText, false},
+      {"empty file", write("empty.mdf", {}), kInvalidFileText, true},
       {"shorter than a page", write("short.mdf", std::vector<std::uint8_t>(8191, 1)),
-       kInvalidFileText},
+       kInvalidFileText, true},
       {"no system table page", write("user.mdf", MakeFile({{}, {1, 1977, 256}, {1, 1977, 256}})),
-       kInvalidFileText},
+       kInvalidFileText, false},
       {"all zeros", write("zeros.mdf", std::vector<std::uint8_t>(10 * kPageSize, 0)),
-       kInvalidFileText},
+       kInvalidFileText, true},
+      {"random bytes", write("random.mdf", random), kInvalidFileText, true},
+      {"system-looking random bytes", write("lookalike.mdf", lookalike), kInvalidFileText, true},
   };
   for (const Case& c : cases) {
-    const auto db = OpenPath(c.path);
-    ASSERT_FALSE(db.ok()) << c.name;
-    EXPECT_EQ(db.error(), c.message) << c.name;
-    EXPECT_FALSE(db.failure().detail.empty()) << c.name;
+    for (const InventoryMode mode : {InventoryMode::kMap, InventoryMode::kSkip}) {
+      const auto db = OpenPath(c.path, mode);
+      if (mode == InventoryMode::kSkip && !c.notADataFile && c.message == kInvalidFileText) {
+        continue;  // without the inventory, a missing system table is not looked for
+      }
+      ASSERT_FALSE(db.ok()) << c.name;
+      EXPECT_EQ(db.error(), c.message) << c.name;
+      EXPECT_EQ(db.failure().detail.rfind(kNotADataFileText, 0) == 0, c.notADataFile)
+          << c.name << ": " << db.failure().detail;
+    }
   }
 }
 
@@ -160,6 +182,32 @@ TEST(DatabaseFileCorpus, BootPageOfEveryFileReadsBack) {
     EXPECT_EQ(boot->header.pageType, 13u) << f.dir;
     EXPECT_EQ(boot->header.pageId, (PageId{1, 9})) << f.dir;
   }
+}
+
+// Page 0 counts the pages of the file: every corpus file holds them all, and
+// a copy cut short misses the difference.
+TEST(DatabaseFileCorpus, FileHeaderCountsThePagesOfTheFile) {
+  TESSARIL_REQUIRE_CORPUS();
+  for (const auto& f : testing::CorpusFiles()) {
+    auto db = OpenPath(f.path.string(), InventoryMode::kSkip);
+    ASSERT_TRUE(db.ok()) << f.dir;
+    const auto& header = (*db)->fileHeader();
+    ASSERT_TRUE(header) << f.dir;
+    EXPECT_EQ(header->sizeInPages, (*db)->pageCount()) << f.dir;
+    EXPECT_EQ(header->fileId, 1) << f.dir;
+    EXPECT_TRUE(header->HasBindingId()) << f.dir;
+    EXPECT_EQ((*db)->missingPageCount(), 0u) << f.dir;
+  }
+  const auto pubs = testing::FindCorpusFile("sql2008_pubs");
+  ASSERT_TRUE(pubs);
+  std::vector<std::uint8_t> bytes = testing::ReadWholeFile(pubs->path);
+  const std::size_t kept = bytes.size() / kPageSize * 7 / 10;
+  bytes.resize(kept * kPageSize);
+  testing::TempDir dir;
+  testing::WriteWholeFile(dir.path() / "cut.mdf", bytes);
+  auto cut = OpenPath((dir.path() / "cut.mdf").string());
+  ASSERT_TRUE(cut.ok());
+  EXPECT_EQ((*cut)->missingPageCount(), pubs->bytes / kPageSize - kept);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "base/byte_view.h"
+#include "storage/page_checksum.h"
 
 namespace tessaril {
 namespace {
@@ -23,10 +24,18 @@ PageId LoadPageId(ByteView bytes, std::size_t offset) {
 
 CPage_Header::CPage_Header(std::span<std::uint8_t> page) {
   Decode(page);
-  if ((flagBits & kTornBitsFlag) != 0) {
+  tornBitsRecognised =
+      (flagBits & (kTornBitsFlag | kPageChecksumFlag)) == 0 && LostTornBitsFlag(page, tornBits);
+  if ((flagBits & kTornBitsFlag) != 0 || tornBitsRecognised) {
     RestoreTornBits(page, tornBits);
     tornBitsRestored = true;
   }
+}
+
+bool LostTornBitsFlag(std::span<const std::uint8_t> page, std::uint32_t tornBits) {
+  const std::uint32_t pattern = tornBits & 0x3;
+  return page.size() >= kPageSize && (pattern == 1 || pattern == 2) &&
+         TornPatternIntact({page.data(), page.size()}, tornBits);
 }
 
 CPage_Header CPage_Header::Peek(std::span<const std::uint8_t> page) {
@@ -125,6 +134,15 @@ const char* PageTypeName(std::uint32_t pageType) {
     default:
       return "unknown";
   }
+}
+
+bool ReadsAsPage(std::span<const std::uint8_t> page) {
+  constexpr std::uint16_t kMaxSlots = 4000;
+  const CPage_Header h = CPage_Header::Peek(page);
+  return page.size() >= kPageHeaderSize && h.headerVersion == 1 && h.pageType != 0 &&
+         std::string_view(PageTypeName(h.pageType)) != "unknown" && h.pageId.fileId >= 1 &&
+         h.pageId.fileId <= INT16_MAX && h.slotCount < kMaxSlots && h.freeDataOffset <= kPageSize &&
+         h.freeByteCount <= kPageSize - kPageHeaderSize;
 }
 
 void RestoreTornBits(std::span<std::uint8_t> page, std::uint32_t tornBits) {

@@ -34,8 +34,9 @@ struct TransactionId {
 
 class CPage_Header {
  public:
-  // Decodes the header at the start of page. When the torn-bits flag is set the
-  // torn bits are put back into the last byte of sectors 1-15 of page, which is
+  // Decodes the header at the start of page. When the torn-bits flag is set,
+  // or neither flag is and the sector ends show the torn pattern, the torn
+  // bits are put back into the last byte of sectors 1-15 of page, which is
   // why the bytes are writable. A page shorter than 8192 bytes is read as far
   // as it goes; missing fields read 0.
   explicit CPage_Header(std::span<std::uint8_t> page);
@@ -64,6 +65,10 @@ class CPage_Header {
   std::uint16_t ghostRecordCount = 0;
   std::uint32_t tornBits = 0;
   bool tornBitsRestored = false;
+  // Neither protection flag is set, yet sectors 1-15 all end in the torn
+  // pattern the field at offset 60 names: a torn-bit page whose flag was
+  // damaged. Its torn bits are put back too.
+  bool tornBitsRecognised = false;
 
   // "( 26 : 171 : 15 )": virtual log file, block offset and slot, as signed.
   std::string LsnText() const;
@@ -78,6 +83,16 @@ class CPage_Header {
   CPage_Header() = default;
   void Decode(std::span<const std::uint8_t> page);
 };
+
+// True when the bytes have the header of a page: version 1, a page type a
+// file holds, a file id and a slot count, free data offset and free byte
+// count a page can have. No file without one such page is a data file.
+bool ReadsAsPage(std::span<const std::uint8_t> page);
+
+// True when sectors 1-15 of a whole page end in torn pattern 1 or 2, the
+// pattern the low bits of tornBits name. On a page with neither protection
+// flag set, this is a torn-bit page whose flag was lost.
+bool LostTornBitsFlag(std::span<const std::uint8_t> page, std::uint32_t tornBits);
 
 // Puts the torn bits back: for sectors 1 to 15, the low two bits of the
 // sector's last byte come from two-bit field k of the torn-bits word.

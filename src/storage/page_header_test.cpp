@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "storage/database_file.h"
+#include "storage/page_checksum.h"
 #include "testing/corpus.h"
 
 namespace tessaril {
@@ -107,6 +108,39 @@ TEST(PageHeader, TornBitsGoBackIntoSectorsOneToFifteen) {
   (void)CPage_Header(one);
   EXPECT_EQ(one[1535], 0xFE);
   EXPECT_EQ(one[1023], 0xFC);
+}
+
+// A torn-bit page whose flag was lost is known by its sector ends: all of
+// sectors 1-15 end in the pattern the field's low bits name (1 or 2).
+TEST(PageHeader, TornBitsGoBackWhenOnlyTheFlagIsLost) {
+  struct Case {
+    const char* name;
+    std::uint16_t flags;
+    std::uint32_t field;
+    std::uint8_t sectorEnds;
+    std::size_t odd;  // a sector (1-15) that ends in another byte; 0 for none
+    bool recognised;
+  };
+  const Case cases[] = {
+      {"pattern 1 in every sector", 0, 0xAAAAAAA9u, 0x01, 0, true},
+      {"pattern 2 in every sector", 0, 0x55555556u, 0x02, 0, true},
+      {"one sector in another pattern", 0, 0xAAAAAAA9u, 0x01, 9, false},
+      {"pattern 0: a page without protection", 0, 0, 0x00, 0, false},
+      {"checksum flag set", kPageChecksumFlag, 0xAAAAAAA9u, 0x01, 0, false},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::uint8_t> page = Page();
+    Put(page, 4, c.flags, 2);
+    Put(page, 60, c.field, 4);
+    for (std::size_t k = 1; k < 16; ++k) page[512 * (k + 1) - 1] = c.sectorEnds;
+    if (c.odd != 0) page[512 * (c.odd + 1) - 1] = 0x03;
+    const CPage_Header h(page);
+    EXPECT_EQ(h.tornBitsRecognised, c.recognised) << c.name;
+    EXPECT_EQ(h.tornBitsRestored, c.recognised) << c.name;
+    if (c.recognised) {
+      EXPECT_EQ(page[1023], (c.field >> 2) & 0x3) << c.name;
+    }
+  }
 }
 
 TEST(PageHeader, ShortBufferDecodesWhatItHolds) {

@@ -1,5 +1,6 @@
 #include "storage/pfs.h"
 
+#include "storage/page_checksum.h"
 #include "storage/page_slots.h"
 
 namespace tessaril {
@@ -8,6 +9,27 @@ namespace {
 constexpr std::uint8_t kPfsPageType = 11;
 constexpr std::uint8_t kAllocatedBit = 0x40;
 constexpr std::size_t kRecordHeaderSize = 4;
+
+// The byte map of a PFS page read as stored, or nothing when the page cannot
+// be trusted: it is no PFS page of its position, fails its checksum or torn
+// check, or does not hold itself allocated (a zeroed map). A damaged map
+// would otherwise turn the rows of every page it covers into deleted rows.
+std::vector<std::uint8_t> TrustedByteMap(std::vector<std::uint8_t> page, PageId where) {
+  const ByteView raw(page.data(), page.size());
+  if (!CheckPageProtection(raw).intact) return {};
+  const CPage_Header header(page);  // puts the torn bits back
+  if (header.pageType != kPfsPageType || header.pageId != where) return {};
+  // The byte map is the one record of the page, longer than any data
+  // record may be: 8088 bytes after its 4-byte record header.
+  const ByteView bytes(page.data(), page.size());
+  const std::vector<std::uint16_t> slots = ReadSlotArray(bytes, header.slotCount);
+  if (slots.empty() || slots[0] < kPageHeaderSize) return {};
+  const ByteView map =
+      bytes.Sub(slots[0] + kRecordHeaderSize, static_cast<std::size_t>(kPfsInterval));
+  const auto self = static_cast<std::size_t>(where.pageNumber % kPfsInterval);
+  if ((map.At(self) & kAllocatedBit) == 0) return {};
+  return {map.data(), map.data() + map.size()};
+}
 
 }  // namespace
 
@@ -18,17 +40,8 @@ std::optional<bool> PfsReader::IsAllocated(PageId page) {
   if (pfs != cached_) {
     cached_ = pfs;
     bytes_.clear();
-    if (const std::optional<HeaderedPage> read = db_.ReadPage(pfs);
-        read && read->header.pageType == kPfsPageType) {
-      // The byte map is the one record of the page, longer than any data
-      // record may be: 8088 bytes after its 4-byte record header.
-      const ByteView bytes(read->bytes.data(), read->bytes.size());
-      const std::vector<std::uint16_t> slots = ReadSlotArray(bytes, read->header.slotCount);
-      const ByteView map =
-          slots.empty() || slots[0] < kPageHeaderSize
-              ? ByteView()
-              : bytes.Sub(slots[0] + kRecordHeaderSize, static_cast<std::size_t>(kPfsInterval));
-      bytes_.assign(map.data(), map.data() + map.size());
+    if (std::optional<std::vector<std::uint8_t>> raw = db_.ReadRawPage(pfs)) {
+      bytes_ = TrustedByteMap(std::move(*raw), pfs);
     }
   }
   const auto index = static_cast<std::size_t>(page.pageNumber - first);

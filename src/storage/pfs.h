@@ -16,8 +16,9 @@ inline constexpr std::int32_t kPfsInterval = 8088;
 class PfsReader {
  public:
   explicit PfsReader(const DatabaseFile& db) : db_(db) {}
-  // Whether the page is allocated; nothing when its PFS page cannot be read
-  // or is no PFS page.
+  // Whether the page is allocated; nothing when its PFS page cannot be read,
+  // is no PFS page of its position, fails its checksum or torn check, or has
+  // a byte map that does not hold the PFS page itself allocated.
   std::optional<bool> IsAllocated(PageId page);
 
  private:

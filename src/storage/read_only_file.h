@@ -10,6 +10,8 @@
 
 namespace tessaril {
 
+inline constexpr const char* kFileCannotOpenText = "File cannot be open...........";
+
 class ReadOnlyFile {
  public:
   // Opens a regular file or a block device. Directories and anything that

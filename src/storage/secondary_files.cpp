@@ -60,22 +60,61 @@ constexpr std::uint64_t kSampledPages = 32;
 
 enum class FileIdMatch { kMatches, kOther, kUnknown };
 
-// Whether the first pages of a file name fileId in their headers (page 0,
-// the file header page, names the file's own id). A file whose pages name no
-// file id at all cannot be told apart and is not refused.
-FileIdMatch MatchFileId(const std::string& path, std::uint16_t fileId) {
+// Where the pages of a secondary file start: its size remainder, or 0 when
+// the file was padded or cut and its pages carry their numbers there.
+std::uint64_t CheckedDataOffset(const ReadOnlyFile& file, ProgressSink& progress,
+                                const StopFlag& stop) {
+  return CheckDataOffset(file, file.size() / kPageSize, progress, stop).dataOffset;
+}
+
+// How a file found for a row fits the database: whether its first pages name
+// the row's file id in their headers (page 0, the file header page, names
+// the file's own id; a file whose pages name no file id at all cannot be told
+// apart), and whether its file header page names the same database.
+struct CandidateFit {
+  FileIdMatch fileId = FileIdMatch::kOther;
+  SameDatabase database = SameDatabase::kUnknown;
+};
+
+CandidateFit FitOf(const std::string& path, std::uint16_t fileId,
+                   const std::optional<FileHeaderPage>& primary) {
+  CandidateFit fit;
   Result<ReadOnlyFile> file = ReadOnlyFile::Open(path);
-  if (!file || file->size() < kPageSize) return FileIdMatch::kOther;
+  if (!file || file->size() < kPageSize) return fit;
+  NullProgress progress;
+  StopFlag stop;
+  const std::uint64_t dataOffset = CheckedDataOffset(*file, progress, stop);
+  fit.database = CompareBinding(primary, ReadFileHeaderPage(*file, dataOffset));
   const std::uint64_t pages = std::min<std::uint64_t>(file->size() / kPageSize, kSampledPages);
-  SequentialPages reader(*file, file->size() % kPageSize, 0, pages - 1);
-  bool sawOther = false;
+  SequentialPages reader(*file, dataOffset, 0, pages - 1);
+  fit.fileId = FileIdMatch::kUnknown;
   while (!reader.done()) {
     const InventoryHeader h = ReadInventoryHeader(reader.Next());
     if (h.fileId == 0 || (h.pageType == 0 && h.objectId == 0)) continue;
-    if (h.fileId == fileId) return FileIdMatch::kMatches;
-    sawOther = true;
+    if (h.fileId == fileId) {
+      fit.fileId = FileIdMatch::kMatches;
+      break;
+    }
+    fit.fileId = FileIdMatch::kOther;
   }
-  return sawOther ? FileIdMatch::kOther : FileIdMatch::kUnknown;
+  return fit;
+}
+
+// A file found by searching the folder is taken only when its header names
+// the primary file's database; when the primary file's own header cannot say,
+// a file whose header cannot say either is not refused.
+bool SearchedFileFits(SameDatabase database, const std::optional<FileHeaderPage>& primary) {
+  const bool primaryKnown = primary && primary->HasBindingId();
+  return database == SameDatabase::kYes || (database == SameDatabase::kUnknown && !primaryKnown);
+}
+
+// Fills in where a file is, its size, its page count and where its pages start.
+void DescribeFile(const ReadOnlyFile& file, SecondaryFile& row, ProgressSink& progress,
+                  const StopFlag& stop) {
+  row.path = file.path();
+  row.fileSize = file.size();
+  row.pageCount = row.fileSize / kPageSize;
+  row.dataOffset = static_cast<std::uint32_t>(CheckedDataOffset(file, progress, stop));
 }
 
 // The file id the first data page of a user table names, read front to back
@@ -101,17 +140,20 @@ std::optional<std::string> DatabaseFile::FindSecondaryFile(
        {folder() + name, SecondaryFileCandidate(folder(), row.path)}) {
     if (name.empty()) break;
     const std::string path = ExistingPath(candidate);
-    // A file that cannot be opened never matches.
-    if (taken.count(path) == 0 && MatchFileId(path, row.fileId) != FileIdMatch::kOther) {
-      return path;
-    }
+    if (taken.count(path) != 0) continue;
+    // A file that cannot be opened never matches; one of another database neither.
+    const CandidateFit fit = FitOf(path, row.fileId, fileHeader_);
+    if (fit.fileId != FileIdMatch::kOther && fit.database != SameDatabase::kNo) return path;
   }
   // Any file of the folder whose pages carry the file id.
   std::error_code ec;
   for (const fs::path& candidate : RegularFilesIn(folder())) {
     const std::string path = candidate.string();
     if (taken.count(path) != 0 || fs::equivalent(candidate, path_, ec)) continue;
-    if (MatchFileId(path, row.fileId) == FileIdMatch::kMatches) return path;
+    const CandidateFit fit = FitOf(path, row.fileId, fileHeader_);
+    if (fit.fileId == FileIdMatch::kMatches && SearchedFileFits(fit.database, fileHeader_)) {
+      return path;
+    }
   }
   return std::nullopt;
 }
@@ -158,10 +200,7 @@ void DatabaseFile::MapSecondaryFilesFromTable(std::vector<SecondaryFile>& fileTa
     if (row.fileId <= 1 || stop.requested()) continue;
     Result<ReadOnlyFile> file = ReadOnlyFile::Open(ExistingPath(row.path));
     if (!file) continue;
-    row.path = file->path();
-    row.fileSize = file->size();
-    row.pageCount = row.fileSize / kPageSize;
-    row.dataOffset = static_cast<std::uint32_t>(row.fileSize % kPageSize);
+    DescribeFile(*file, row, progress, stop);
     if (!inventoryFromSnapshot_) {
       progress.ProgressRange(0, row.pageCount);
       progress.ProgressPos(0);
@@ -185,11 +224,11 @@ void DatabaseFile::MapSecondaryFilesBySearch(std::vector<SecondaryFile>& fileTab
     Result<ReadOnlyFile> file = ReadOnlyFile::Open(candidate.string());
     if (!file) continue;
     SecondaryFile row;
-    row.path = file->path();
-    row.fileSize = file->size();
-    row.pageCount = row.fileSize / kPageSize;
-    row.dataOffset = static_cast<std::uint32_t>(
-        CheckDataOffset(*file, row.pageCount, progress, stop).dataOffset);
+    DescribeFile(*file, row, progress, stop);
+    if (!SearchedFileFits(CompareBinding(fileHeader_, ReadFileHeaderPage(*file, row.dataOffset)),
+                          fileHeader_)) {
+      continue;
+    }
     // With an inventory from a snapshot the file's pages are read only as
     // far as needed to learn its file id.
     std::uint16_t fileId = 0;

@@ -54,6 +54,24 @@ class SecondaryFilesTest : public ::testing::Test {
     return MakeFile(pages);
   }
 
+  // Page 0 of the pages becomes a file header page naming bindingByte's database.
+  static std::vector<std::uint8_t> WithHeader(std::vector<std::uint8_t> pages,
+                                              std::uint8_t bindingByte, std::uint16_t fileId) {
+    const std::vector<std::uint8_t> header = testing::MakeFileHeaderPage(
+        bindingByte, fileId, static_cast<std::uint32_t>(pages.size() / kPageSize));
+    std::copy(header.begin(), header.end(), pages.begin());
+    return pages;
+  }
+  // Opens main.mdf again with a file header page naming database 0xAA.
+  void ReopenWithHeader() {
+    Write("main.mdf",
+          WithHeader(MakeFile(std::vector<PageFields>(10, PageFields{1, 34, 1})), 0xAA, 1));
+    auto opened = DatabaseFile::Open((dir_.path() / "main.mdf").string(), false, progress_, stop_);
+    ASSERT_TRUE(opened.ok()) << opened.error();
+    db_ = std::move(opened).value();
+    ASSERT_TRUE(db_->fileHeader());
+  }
+
   testing::TempDir dir_;
   StopFlag stop_;
   std::unique_ptr<DatabaseFile> db_;
@@ -136,6 +154,66 @@ TEST_F(SecondaryFilesTest, EmptyFileTableSearchesTheFolder) {
       std::any_of(system.begin(), system.end(), [](const PageEntry& e) { return e.fileId == 5; }));
   EXPECT_FALSE(db_->secondaryFiles().count(5));
   EXPECT_FALSE(db_->secondaryFiles().count(6));
+}
+
+// A folder can hold the files of several databases that use the same file
+// ids: only the files whose header page names the primary file's database
+// are taken by a search.
+TEST_F(SecondaryFilesTest, SearchTakesOnlyFilesOfTheSameDatabase) {
+  ReopenWithHeader();
+  Write("other.ndf", WithHeader(SecondaryPages(3), 0xBB, 3));
+  Write("mine.ndf", WithHeader(SecondaryPages(4), 0xAA, 4));
+  Write("unnamed.ndf", SecondaryPages(5));  // no header page to tell
+  std::vector<SecondaryFile> table;
+  db_->DiscoverSecondaryFiles(table, progress_, stop_);
+  ASSERT_EQ(table.size(), 1u);
+  EXPECT_EQ(table[0].fileId, 4);
+  EXPECT_EQ(fs::path(table[0].path).filename(), "mine.ndf");
+  EXPECT_FALSE(db_->inventory().dataPages.empty());
+  for (const PageEntry& e : db_->inventory().dataPages.at(AllocationUnitId(1977, 256))) {
+    EXPECT_EQ(e.fileId, 4);  // nothing of the refused files was filed
+  }
+
+  // Rows of the file table: the recorded name refuses another database's
+  // file; the folder gives the file of this one; a file whose header cannot
+  // say is taken under its recorded name.
+  ReopenWithHeader();
+  Write("sales.ndf", WithHeader(SecondaryPages(2), 0xBB, 2));
+  Write("copy.bin", WithHeader(SecondaryPages(2), 0xAA, 2));
+  Write("plain.ndf", SecondaryPages(6));
+  std::vector<SecondaryFile> rows = {
+      {0, 2, "sales", "D:\\Data\\sales.ndf"},
+      {0, 6, "plain", "D:\\Data\\plain.ndf"},
+  };
+  db_->DiscoverSecondaryFiles(rows, progress_, stop_);
+  ASSERT_EQ(db_->secondaryFiles().size(), 2u);
+  EXPECT_EQ(fs::path(db_->secondaryFiles().at(2).path).filename(), "copy.bin");
+  EXPECT_EQ(fs::path(db_->secondaryFiles().at(6).path).filename(), "plain.ndf");
+}
+
+// A file named in the file table gets the alignment check the primary file
+// gets: bytes appended or put before its pages do not shift them.
+TEST_F(SecondaryFilesTest, NamedFilesAreReadWhereTheirPagesStart) {
+  std::vector<std::uint8_t> padded = SecondaryPages(2);
+  padded.insert(padded.end(), 4096, 0);
+  Write("padded.ndf", padded);
+  std::vector<std::uint8_t> shifted = SecondaryPages(3);
+  shifted.insert(shifted.begin(), 512, 0x55);
+  Write("shifted.ndf", shifted);
+  std::vector<SecondaryFile> rows = {
+      {0, 2, "padded", "D:\\Data\\padded.ndf"},
+      {0, 3, "shifted", "D:\\Data\\shifted.ndf"},
+  };
+  db_->DiscoverSecondaryFiles(rows, progress_, stop_);
+  ASSERT_EQ(db_->secondaryFiles().size(), 2u);
+  EXPECT_EQ(db_->secondaryFiles().at(2).dataOffset, 0u);
+  EXPECT_EQ(db_->secondaryFiles().at(3).dataOffset, 512u);
+  for (const PageId id : {PageId{2, 7}, PageId{3, 7}}) {
+    const auto header = db_->ReadPageHeader(id);
+    ASSERT_TRUE(header) << ToString(id);
+    EXPECT_EQ(header->pageId, id);
+    EXPECT_EQ(header->objectId, 1977);
+  }
 }
 
 }  // namespace

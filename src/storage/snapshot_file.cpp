@@ -15,6 +15,8 @@ namespace {
 constexpr std::uint8_t kAutomaticCollationMode = 1;
 constexpr std::size_t kEntryBytes = 10;
 constexpr std::size_t kReadBlock = std::size_t{1} << 20;
+// A Windows path holds at most 32,767 UTF-16 code units.
+constexpr std::uint32_t kMaxPathBytes = 2 * 32767;
 
 // Reads a snapshot front to back through a buffer. Past the end of the file
 // every read gives zero and ok() turns false for good.
@@ -76,6 +78,37 @@ class SnapshotStream {
   std::size_t at_ = 0;
   bool ok_ = true;
 };
+
+// The first thing a snapshot holds is a data file path and its option bytes;
+// what else a file starts with is not a snapshot. Returns why not, or
+// nothing for a header a snapshot writer could have written.
+std::optional<std::string> HeaderFault(SnapshotStream& in) {
+  const std::uint32_t pathBytes = in.U32();
+  if (!in.ok()) return "it is shorter than a snapshot header";
+  if (pathBytes % 2 != 0 || pathBytes > kMaxPathBytes || pathBytes > in.remaining()) {
+    return "its first four bytes are no path length (" + std::to_string(pathBytes) + ")";
+  }
+  const std::vector<std::uint8_t> path = in.Bytes(pathBytes);
+  for (std::size_t i = 0; i + 1 < path.size(); i += 2) {
+    if (path[i] < 0x20 && path[i + 1] == 0) return "its path holds control characters";
+  }
+  const auto flag = [&](const char* name) -> std::optional<std::string> {
+    const std::uint8_t value = in.U8();
+    if (value > 1) return std::string("its ") + name + " byte is " + std::to_string(value);
+    return std::nullopt;
+  };
+  if (auto fault = flag("advanced mode")) return fault;
+  const std::uint8_t collationMode = in.U8();
+  if (collationMode > 1) return "its collation mode byte is " + std::to_string(collationMode);
+  if (collationMode != kAutomaticCollationMode) in.U64();
+  for (const char* name : {"SQL Server 2000 layout", "deleted records", "carved records"}) {
+    if (auto fault = flag(name)) return fault;
+  }
+  const std::uint64_t keys = in.U64();
+  if (!in.ok()) return "it ends inside its header";
+  if (keys > in.remaining() / 8) return "its first map counts more keys than it holds";
+  return std::nullopt;
+}
 
 SnapshotSettings ReadSettings(SnapshotStream& in) {
   SnapshotSettings s;
@@ -195,7 +228,18 @@ bool WriteSnapshot(const std::string& path, const SnapshotSettings& settings,
   return std::fclose(file.release()) == 0 && written;
 }
 
+Status CheckSnapshotHeader(const std::string& path) {
+  Result<ReadOnlyFile> file = ReadOnlyFile::Open(path);
+  if (!file) return Error{kFileCannotOpenText, file.failure().detail};
+  SnapshotStream in(*file);
+  if (std::optional<std::string> fault = HeaderFault(in)) {
+    return Error{kNotASnapshotText, *fault};
+  }
+  return {};
+}
+
 std::optional<SnapshotSettings> ReadSnapshotSettings(const std::string& path) {
+  if (!CheckSnapshotHeader(path).ok()) return std::nullopt;
   Result<ReadOnlyFile> file = ReadOnlyFile::Open(path);
   if (!file) return std::nullopt;
   SnapshotStream in(*file);

@@ -19,7 +19,9 @@
 #include <optional>
 #include <string>
 
+#include "base/result.h"
 #include "storage/page_inventory.h"
+#include "storage/read_only_file.h"
 
 namespace tessaril {
 
@@ -46,8 +48,17 @@ struct SnapshotSettings {
 bool WriteSnapshot(const std::string& path, const SnapshotSettings& settings,
                    const PageInventory& inventory);
 
+inline constexpr const char* kNotASnapshotText = "not a snapshot file";
+
+// Whether the file starts as a snapshot does: a path length that fits the
+// file, a path without control characters, option bytes of 0 or 1 and a
+// first map whose key count the file can hold. Fails with
+// kFileCannotOpenText when it cannot be opened and with
+// kNotASnapshotText, saying why, otherwise.
+Status CheckSnapshotHeader(const std::string& path);
+
 // The settings at the head of a snapshot; nothing when the file cannot be
-// opened. Fields the file is too short for read as zero.
+// opened or does not start as a snapshot.
 std::optional<SnapshotSettings> ReadSnapshotSettings(const std::string& path);
 
 // Files the three maps of a snapshot into inventory. Reading ends at the end

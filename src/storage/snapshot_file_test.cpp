@@ -80,7 +80,7 @@ TEST(SnapshotFileTest, TruncatedOrLyingFilesStopAtTheirEnd) {
   // Path length, key count and entry count far beyond the file.
   std::vector<std::uint8_t> lying = {0xFF, 0xFF, 0xFF, 0x7F};
   testing::WriteWholeFile(file, lying);
-  EXPECT_EQ(ReadSnapshotSettings(file)->dataFilePath, "");
+  EXPECT_FALSE(ReadSnapshotSettings(file));
   lying = {0, 0, 0, 0, 0, 1, 0, 0, 0};                                 // empty path, settings
   lying.insert(lying.end(), {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0});  // keys
   lying.insert(lying.end(), {34, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF});    // object 34, 4 G entries
@@ -91,6 +91,40 @@ TEST(SnapshotFileTest, TruncatedOrLyingFilesStopAtTheirEnd) {
   ASSERT_TRUE(ReadSnapshotMaps(file, back));
   EXPECT_EQ(back.systemPages[34], (PageList{{1, 20, 1}}));
   EXPECT_EQ(back.entryCount(), 1u);
+}
+
+// Files that are no snapshot are told apart by their first bytes, before
+// any path or map is taken from them.
+TEST(SnapshotFileTest, OnlySnapshotsPassTheHeaderCheck) {
+  testing::TempDir dir;
+  const std::string file = (dir.path() / "s").string();
+  ASSERT_TRUE(WriteSnapshot(file, {"/data/x.mdf", true, false, 53256, 1, 1, 0}, SmallInventory()));
+  EXPECT_TRUE(CheckSnapshotHeader(file).ok());
+
+  std::vector<std::uint8_t> dataPage(kPageSize, 0);
+  dataPage[0] = 1;
+  dataPage[1] = 15;  // a file header page: "path length" 0x0F01, odd
+  std::vector<std::uint8_t> random(4096);
+  std::uint32_t seed = 12345;
+  for (std::uint8_t& b : random)
+    b = static_cast<std::uint8_t>((seed = seed * 1103515245 + 12345) >> 16);
+  std::vector<std::uint8_t> badFlag = testing::ReadWholeFile(file);
+  badFlag[4 + 22] = 7;  // the advanced-mode byte after the 11-character path
+  const std::vector<std::vector<std::uint8_t>> notSnapshots = {
+      {},       {0xFF, 0xFF, 0xFF, 0x7F},
+      dataPage, random,
+      badFlag,  {2, 0, 0, 0, 'x', 0, 0, 1, 0, 0, 0},  // ends inside the header
+  };
+  for (std::size_t i = 0; i < notSnapshots.size(); ++i) {
+    testing::WriteWholeFile(file, notSnapshots[i]);
+    const Status check = CheckSnapshotHeader(file);
+    ASSERT_FALSE(check.ok()) << "case " << i;
+    EXPECT_EQ(check.failure().message, kNotASnapshotText) << "case " << i;
+    EXPECT_FALSE(check.failure().detail.empty()) << "case " << i;
+    EXPECT_FALSE(ReadSnapshotSettings(file)) << "case " << i;
+  }
+  EXPECT_EQ(CheckSnapshotHeader((dir.path() / "missing").string()).failure().message,
+            kFileCannotOpenText);
 }
 
 // A scan from a snapshot sees the same pages as the mapping pass.

@@ -219,7 +219,9 @@ HeaderedPage MakeRecordPage(const PageLayout& layout, const std::vector<PageReco
   Put16(page, 20, layout.nextPage.fileId);
   Put16(page, 22, slotCount);
   Put32(page, 24, static_cast<std::uint32_t>(layout.objectId));
-  Put16(page, 30, static_cast<std::uint32_t>(next));
+  Put16(page, 30,
+        static_cast<std::uint32_t>(
+            layout.freeDataOffset >= 0 ? static_cast<std::size_t>(layout.freeDataOffset) : next));
   Put32(page, 32, static_cast<std::uint32_t>(layout.pageNumber));
   Put16(page, 36, layout.fileId);
   Put16(page, 58, layout.ghostRecordCount);

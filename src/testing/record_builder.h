@@ -58,8 +58,9 @@ struct PageLayout {
   std::int32_t pageNumber = 100;
   std::uint16_t minRecordLength = 0;
   std::uint16_t ghostRecordCount = 0;
-  std::int32_t slotCount = -1;  // -1: one slot per record
-  PageId prevPage{0, 0};        // the page-chain links; 0:0 for none
+  std::int32_t slotCount = -1;       // -1: one slot per record
+  std::int32_t freeDataOffset = -1;  // -1: the end of the last record written
+  PageId prevPage{0, 0};             // the page-chain links; 0:0 for none
   PageId nextPage{0, 0};
   Bytes compressionInfo;  // written after the header (set typeFlagBits 0x80)
 };
