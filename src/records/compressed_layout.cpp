@@ -103,7 +103,8 @@ void DecodeCompressedLayout(CPrimaryRecord& r, ByteView rec, const RecordOptions
       RecordValue value;
       value.length = length;
       value.complex = entry.complex;
-      if (static_cast<std::size_t>(length) >= maxLength || previousEnd > 8191) {
+      if (static_cast<std::size_t>(length) >= maxLength ||
+          previousEnd >= static_cast<std::int32_t>(kPageSize)) {
         r.values.push_back(value);
         continue;
       }

@@ -32,6 +32,14 @@ enum RecordType : std::int32_t {
 inline constexpr int kMaxRecordLength = 8060;
 inline constexpr int kMaxColumns = 1024;
 
+// Status A, status B and the end of the fixed part come before a record's
+// fixed data.
+inline constexpr std::int16_t kRecordHeaderLength = 4;
+// A forwarding stub: its status byte, then the page, file and slot it points at.
+inline constexpr std::size_t kForwardingStubLength = 9;
+// The fixedLength of a forwarding stub whose target cannot be read.
+inline constexpr std::int16_t kUnreadableStubTarget = -5;
+
 // Complex-column ids: the first 16-bit word of a complex variable value.
 inline constexpr std::uint16_t kRowOverflowComplexId = 2;
 inline constexpr std::uint16_t kInRowLobRootComplexId = 4;
@@ -82,7 +90,7 @@ struct CRecord {
   bool isGhost = false;
   bool isInvalid = false;
 
-  std::int16_t fixedLength = 0;  // -5: a forwarding stub whose target cannot be read
+  std::int16_t fixedLength = 0;  // kUnreadableStubTarget: a stub whose target cannot be read
   std::int16_t columnCount = 0;
   std::int16_t variableCount = 0;
   std::int32_t recordLength = 0;

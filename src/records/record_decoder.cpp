@@ -14,7 +14,7 @@ constexpr std::size_t kStubTargetPage = 1;
 constexpr std::size_t kStubTargetFile = 5;
 constexpr std::size_t kStubTargetSlot = 7;
 constexpr std::size_t kFixedEndOffset = 2;
-constexpr std::size_t kFixedDataOffset = 4;
+constexpr std::size_t kFixedDataOffset = kRecordHeaderLength;
 constexpr std::uint8_t kMaxPageType = 17;
 constexpr std::size_t kBackPointerLength = 10;
 
@@ -42,8 +42,8 @@ class FixedVarDecoder {
 void FixedVarDecoder::Run() {
   const std::size_t maxLength = rec_.size();
   std::size_t pos = kFixedDataOffset;
-  const auto fixedLength =
-      static_cast<std::int16_t>(static_cast<std::int16_t>(LoadU16(rec_, kFixedEndOffset)) - 4);
+  const auto fixedLength = static_cast<std::int16_t>(
+      static_cast<std::int16_t>(LoadU16(rec_, kFixedEndOffset)) - kRecordHeaderLength);
   r_.fixedLength = fixedLength;
   if (fixedLength > 0 && fixedLength < kMaxRecordLength &&
       rec_.Contains(kFixedDataOffset, static_cast<std::size_t>(fixedLength))) {
@@ -115,8 +115,8 @@ void FixedVarDecoder::DecodeVariableColumns(std::size_t& pos) {
     if (end < start || end > maxLength) r_.isInvalid = true;
     if (end >= start) {
       value.length = static_cast<std::int32_t>(end - start);
-      const bool rejected = end > maxLength || end >= kPageSize || value.length >= 8192 ||
-                            value.length == 0 || start < 1 || start > 8191;
+      const bool rejected = end > maxLength || end >= kPageSize || end - start >= kPageSize ||
+                            value.length == 0 || start < 1 || start >= kPageSize;
       if (!rejected) {
         value.hasData = true;
         value.data = {static_cast<std::uint16_t>(start), static_cast<std::uint16_t>(value.length)};
@@ -183,7 +183,7 @@ RecordOptions TargetOptions(const RecordOptions& options) {
 }
 
 // Follows a forwarding stub one hop. The stub takes the forwarded record's
-// data; a target that cannot be read leaves fixedLength -5; a target that is
+// data; a target that cannot be read leaves fixedLength kUnreadableStubTarget; a target that is
 // not a forwarded record makes the stub invalid.
 void FollowStub(CPrimaryRecord& stub, ByteView rec, const PageContext& context,
                 const RecordOptions& options) {
@@ -191,9 +191,9 @@ void FollowStub(CPrimaryRecord& stub, ByteView rec, const PageContext& context,
       {LoadU16(rec, kStubTargetFile), static_cast<std::int32_t>(LoadU32(rec, kStubTargetPage))},
       LoadU16(rec, kStubTargetSlot)};
   stub.forwardedTo = target;
-  CopyBytes(stub, rec, std::min<std::size_t>(rec.size(), 9));
+  CopyBytes(stub, rec, std::min<std::size_t>(rec.size(), kForwardingStubLength));
   std::unique_ptr<CPrimaryRecord> found;
-  if (context.file != nullptr && rec.size() >= 9) {
+  if (context.file != nullptr && rec.size() >= kForwardingStubLength) {
     if (auto page = context.file->ReadPage(target.page)) {
       PrimaryRecordPage targetPage(std::move(*page), context.file, TargetOptions(options),
                                    target.slot);
@@ -206,7 +206,7 @@ void FollowStub(CPrimaryRecord& stub, ByteView rec, const PageContext& context,
     }
   }
   if (!found || found->recordLength < 1 || found->rawRecord().empty()) {
-    stub.fixedLength = -5;
+    stub.fixedLength = kUnreadableStubTarget;
     return;
   }
   if (found->recordType != kForwardedRecord) {
@@ -273,7 +273,8 @@ std::unique_ptr<CPrimaryRecord> DecodeRecord(const PageContext& context, std::si
       r->forwardedTo = RecordId{
           {LoadU16(rec, kStubTargetFile), static_cast<std::int32_t>(LoadU32(rec, kStubTargetPage))},
           LoadU16(rec, kStubTargetSlot)};
-      r->recordLength = static_cast<std::int32_t>(std::min<std::size_t>(rec.size(), 9));
+      r->recordLength =
+          static_cast<std::int32_t>(std::min<std::size_t>(rec.size(), kForwardingStubLength));
       r->hasRaw_ = true;
       CopyBytes(*r, rec, static_cast<std::size_t>(r->recordLength));
     }

@@ -24,7 +24,8 @@ std::size_t StoredLength(const CPrimaryRecord& r) {
 // The ghost and free byte counts are not held to it: no record is read by
 // them, and a damaged count would otherwise hide every row of the page.
 bool PassesSanityCheck(const CPage_Header& h) {
-  return static_cast<std::int16_t>(h.slotCount) <= 8192 &&
+  constexpr std::int16_t kMaxSlotCount = 8192;  // what a page header may claim at all
+  return static_cast<std::int16_t>(h.slotCount) <= kMaxSlotCount &&
          static_cast<std::int16_t>(h.nextPage.fileId) >= 0 && h.nextPage.pageNumber >= 0 &&
          static_cast<std::int16_t>(h.pageId.fileId) >= 0 && h.pageId.pageNumber >= 0 &&
          static_cast<std::int16_t>(h.prevPage.fileId) >= 0 && h.prevPage.pageNumber >= 0;

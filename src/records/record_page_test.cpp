@@ -271,7 +271,7 @@ TEST_F(ForwardingStubs, AreFollowedOneHopOnly) {
   EXPECT_TRUE(stubs.records()[2]->isInvalid);  // a stub to itself ends at once
   const CPrimaryRecord& lost = *stubs.records()[3];
   EXPECT_FALSE(lost.isInvalid);
-  EXPECT_EQ(lost.fixedLength, -5);
+  EXPECT_EQ(lost.fixedLength, kUnreadableStubTarget);
   EXPECT_TRUE(lost.fixedData().empty());
 }
 

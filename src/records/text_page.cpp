@@ -5,7 +5,7 @@
 namespace tessaril {
 namespace {
 
-constexpr std::size_t kTextRecordHeaderLength = 4;  // status A, status B, end of data
+constexpr auto kTextRecordHeaderLength = static_cast<std::size_t>(kRecordHeaderLength);
 constexpr std::size_t kDataEndOffset = 2;
 
 bool IsTextPageType(std::uint32_t type) {

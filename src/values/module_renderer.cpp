@@ -5,7 +5,6 @@
 namespace tessaril {
 namespace {
 
-constexpr std::int16_t kRecordHeaderLength = 4;
 // A SQL Server 2000 module text record is walked as ten columns, whatever its
 // own count says.
 constexpr std::int16_t kColumnCount2000 = 10;

@@ -8,7 +8,6 @@
 namespace tessaril {
 namespace {
 
-constexpr std::int16_t kRecordHeaderLength = 4;
 constexpr int kBitsPerByte = 8;
 
 bool Shown(const CPrimaryRecord* r, const RecordOptions& options) {
