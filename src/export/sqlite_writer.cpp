@@ -52,6 +52,7 @@ bool BindCell(sqlite3_stmt* statement, int index, const Cell& cell, const Column
 }  // namespace
 
 const char* SqliteAffinity(const ColumnDef& column) {
+  if (IsBinaryType(column.typeCode)) return "BLOB";
   switch (column.typeCode) {
     case kBigintCode:
     case kIntCode:
@@ -62,14 +63,6 @@ const char* SqliteAffinity(const ColumnDef& column) {
     case kFloatCode:
     case kRealCode:
       return "REAL";
-    case kBinaryCode:
-    case kVarbinaryCode:
-    case kImageCode:
-    case kTimestampCode:
-    case kHierarchyIdCode:
-    case kGeometryCode:
-    case kClrCode:
-      return "BLOB";
     default:
       return "TEXT";
   }

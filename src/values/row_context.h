@@ -38,6 +38,10 @@ struct Cell {
   friend bool operator==(const Cell&, const Cell&) = default;
 };
 
+// Whether values of a type are bytes shown as "0x..." hex: binary,
+// varbinary, image, timestamp and the CLR types.
+bool IsBinaryType(std::int32_t typeCode);
+
 // Where a rendered row was found.
 enum class RowOrigin : std::uint8_t {
   kLive,       // a record of the table

@@ -56,21 +56,6 @@ std::string WithBinaryPrefix(std::string text, std::int32_t typeCode) {
   return text;
 }
 
-bool IsBinaryType(std::int32_t typeCode) {
-  switch (typeCode) {
-    case kBinaryCode:
-    case kVarbinaryCode:
-    case kImageCode:
-    case kTimestampCode:
-    case kHierarchyIdCode:
-    case kGeometryCode:
-    case kClrCode:
-      return true;
-    default:
-      return false;
-  }
-}
-
 // The cell of a value's text: binary values get their prefix, and the cell
 // says what kind of value it holds.
 Cell ValueCell(std::string text, const ColumnDef& column) {
@@ -237,6 +222,21 @@ std::vector<Cell> CompressedCells(const CPrimaryRecord& r, const PrimaryRecordPa
 }
 
 }  // namespace
+
+bool IsBinaryType(std::int32_t typeCode) {
+  switch (typeCode) {
+    case kBinaryCode:
+    case kVarbinaryCode:
+    case kImageCode:
+    case kTimestampCode:
+    case kHierarchyIdCode:
+    case kGeometryCode:
+    case kClrCode:
+      return true;
+    default:
+      return false;
+  }
+}
 
 const char* RowOriginName(RowOrigin origin) {
   switch (origin) {
