@@ -166,6 +166,11 @@ else
   same_as_golden "rows/sql2008r2_northwind.order_details.page3.csv"
   contains "$work/err" "Page3 - [155](2001-2155) Records" "page label"
   expect 2 "rows with a bad format" -- "$cli" rows "$pubs" authors --format xml
+  expect 0 "csv rows without a page are every row" -- "$cli" rows "$corpus/sql2008r2_northwind/NORTHWND.MDF" "Order Details" --format csv
+  if [ "$(wc -l <"$work/out")" -eq 2156 ]; then ok; else bad "csv rows: 2155 rows and a header"; fi
+  expect 0 "text rows say when more follow" -- "$cli" rows "$corpus/sql2008r2_northwind/NORTHWND.MDF" "Order Details"
+  contains "$work/err" "more rows follow: --page 2" "text rows say when more follow"
+  expect 2 "--page with --all" -- "$cli" rows "$pubs" authors --page 2 --all
   # Names as SQL Server takes them: any case, with the schema, in brackets.
   for name in AUTHORS dbo.authors "[dbo].[Authors]"; do
     expect 0 "rows of $name" -- "$cli" rows "$pubs" "$name" --format tsv

@@ -13,7 +13,9 @@ namespace tessaril::cli {
 const char* const kRowsUsage =
     "usage: tessaril-cli rows FILE TABLE [--page N | --all] [--format text|tsv|csv|json]\n"
     "                         [--advanced] [--deleted] [--carve] [--full]\n"
-    "  The rows of a table, 1000 a page (default: page 1), then on stderr the page\n"
+    "  The rows of a table. The text format shows 1000 a page (default: page 1);\n"
+    "  tsv, csv and json (JSON Lines: one object a line) write every row unless\n"
+    "  --page is given. Then on stderr the page\n"
     "  label and the rows shown. NULL is the text NULL in text and tsv, an empty\n"
     "  field in csv (the empty string is \"\") and null in json (one object a line).\n"
     "  Large values (text, ntext, image, xml, the (max) types) are written in full,\n"
@@ -50,7 +52,13 @@ int RowsCommand(const std::vector<std::string>& words) {
   const bool shortened = *format == RowFormat::kText && !args.Has("--full");
   RowWriter writer(std::cout, *format, table->layout().columns, shortened);
   ScanEvents quiet;
-  const bool all = args.Has("--all");
+  // A file format takes every row unless a page is asked for; the text
+  // format, for reading at a terminal, shows one page.
+  if (args.Has("--all") && args.Value("--page")) {
+    PrintError("--page and --all exclude each other");
+    return kExitUsage;
+  }
+  const bool all = args.Has("--all") || (*format != RowFormat::kText && !args.Value("--page"));
   table->ForEachPage(quiet, [&](const GridPage& page) {
     const RecordPager& pager = table->pager();
     if (pager.pageNumber() == static_cast<int>(pageNumber) || all) {
@@ -61,6 +69,10 @@ int RowsCommand(const std::vector<std::string>& words) {
   });
   const RecordPager& pager = table->pager();
   writer.Finish();
+  if (!all && pager.pageNumber() == static_cast<int>(pageNumber) && pager.hasNext()) {
+    std::cerr << "more rows follow: --page " << pageNumber + 1
+              << " for the next 1000, --all for every row\n";
+  }
   if (pager.pageNumber() < static_cast<int>(pageNumber)) {
     PrintError("the table has " + std::to_string(pager.pageNumber()) + " page(s) of rows");
     return kExitFailed;

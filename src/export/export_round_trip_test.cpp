@@ -142,7 +142,8 @@ TEST_P(ExportedScript, ReadsBackAsTheTablesAndRows) {
 INSTANTIATE_TEST_SUITE_P(Corpus, ExportedScript,
                          ::testing::Values("sql2000_northwind", "sql2008r2_northwind",
                                            "sql2008_pubs", "sql2014_pubs", "sql2005_bltoolkit",
-                                           "sql2022_techblog", "sql2019_students_ru"));
+                                           "sql2022_techblog", "sql2019_students_ru",
+                                           "sql2017_student_zh", "sql2016_dailynutrition"));
 
 // RFC 4180 records of a file: fields, and whether each was quoted.
 struct CsvField {
