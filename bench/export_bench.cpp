@@ -82,9 +82,8 @@ int main(int argc, char** argv) {
   using namespace tessaril::bench;
   const std::uint64_t minRows = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 1000000;
   const char* corpus = std::getenv("TESSARIL_CORPUS");
-  const fs::path source =
-      fs::path(corpus != nullptr ? corpus : TESSARIL_DEFAULT_CORPUS) / "sql2012_mvcmusicstore" /
-      "MvcMusicStore.mdf";
+  const fs::path source = fs::path(corpus != nullptr ? corpus : TESSARIL_DEFAULT_CORPUS) /
+                          "sql2012_mvcmusicstore" / "MvcMusicStore.mdf";
   if (!fs::exists(source)) {
     std::printf("corpus file %s not found: nothing measured\n", source.c_str());
     return 0;
@@ -97,7 +96,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::vector<std::uint32_t> pages;
-  for (const PageId& p : (*albums)->layout().pages) pages.push_back(static_cast<std::uint32_t>(p.pageNumber));
+  for (const PageId& p : (*albums)->layout().pages)
+    pages.push_back(static_cast<std::uint32_t>(p.pageNumber));
   std::uint64_t rowsPerCopy = 0;
   ScanEvents quiet;
   (*albums)->ForEachPage(quiet, [&](const GridPage& page) {
@@ -149,6 +149,7 @@ int main(int argc, char** argv) {
        {std::tuple{"export csv", ExportFormat::kCsv, out / "csv"},
         std::tuple{"export sqlite", ExportFormat::kSqlite, out / "db.sqlite"},
         std::tuple{"export sql script", ExportFormat::kSqlScript, out / "db.sql"}}) {
+    fs::create_directories(out);
     const Measured m = InChild([&, format = format, target = target] {
       const ScanSnapshot scan = OpenAdvanced(path);
       if (!scan) return false;
