@@ -18,7 +18,7 @@ void PrintTo(PageStrategy strategy, std::ostream* out) { *out << PageStrategyNam
 
 namespace {
 
-using testing::TableFileSpec;
+using testing::TableFileShape;
 using testing::TableFixture;
 using testing::TableKind;
 
@@ -109,11 +109,11 @@ class PagerOverBuiltTable : public ::testing::TestWithParam<std::tuple<Strategy,
 TEST_P(PagerOverBuiltTable, ShowsEveryRowOnceInOrderWithItsLabels) {
   const auto& [strategy, shape] = GetParam();
   testing::TempDir dir;
-  TableFileSpec spec;
-  spec.kind = strategy.kind;
-  spec.rowsPerPage = shape.rowsPerPage;
-  spec.withName = shape.withName;
-  const TableFixture table = testing::OpenTableFixture(spec, dir.path());
+  TableFileShape fileShape;
+  fileShape.kind = strategy.kind;
+  fileShape.rowsPerPage = shape.rowsPerPage;
+  fileShape.withName = shape.withName;
+  const TableFixture table = testing::OpenTableFixture(fileShape, dir.path());
   ASSERT_TRUE(table.db);
   RowContext context = ContextOf(table);
   RecordPager pager(table.catalog, context, strategy.advanced);
@@ -148,28 +148,28 @@ INSTANTIATE_TEST_SUITE_P(Strategies, PagerOverBuiltTable,
 
 struct LoopCase {
   const char* name;
-  TableFileSpec spec;
+  TableFileShape fileShape;
   PageStrategy expected;
   std::size_t pagesListed;
 };
 
-TableFileSpec LoopingChain(TableKind kind, std::size_t backTo) {
-  TableFileSpec spec;
-  spec.kind = kind;
-  spec.rowsPerPage = {10, 10, 10};
-  spec.chainLoopsTo = backTo;
-  return spec;
+TableFileShape LoopingChain(TableKind kind, std::size_t backTo) {
+  TableFileShape fileShape;
+  fileShape.kind = kind;
+  fileShape.rowsPerPage = {10, 10, 10};
+  fileShape.chainLoopsTo = backTo;
+  return fileShape;
 }
 
 // Two single pages and nine pages over two extents, the extents shared out
 // over two IAM pages, the second linking back to the first.
-TableFileSpec LoopingIamChain(TableKind kind) {
-  TableFileSpec spec;
-  spec.kind = kind;
-  spec.rowsPerPage.assign(11, 10);
-  spec.iamPageCount = 2;
-  spec.iamChainLoops = true;
-  return spec;
+TableFileShape LoopingIamChain(TableKind kind) {
+  TableFileShape fileShape;
+  fileShape.kind = kind;
+  fileShape.rowsPerPage.assign(11, 10);
+  fileShape.iamPageCount = 2;
+  fileShape.iamChainLoops = true;
+  return fileShape;
 }
 
 void PrintTo(const LoopCase& c, std::ostream* out) { *out << c.name; }
@@ -179,7 +179,7 @@ class PagerOverLoopingLinks : public ::testing::TestWithParam<LoopCase> {};
 TEST_P(PagerOverLoopingLinks, ListsEachPageOnceAndEnds) {
   const LoopCase& c = GetParam();
   testing::TempDir dir;
-  const TableFixture table = testing::OpenTableFixture(c.spec, dir.path());
+  const TableFixture table = testing::OpenTableFixture(c.fileShape, dir.path());
   ASSERT_TRUE(table.db);
   RowContext context = ContextOf(table);
   RecordPager pager(table.catalog, context, false);
@@ -190,7 +190,7 @@ TEST_P(PagerOverLoopingLinks, ListsEachPageOnceAndEnds) {
   EXPECT_EQ(listed.size(), c.pagesListed);
   EXPECT_EQ(std::set<PageId>(listed.begin(), listed.end()).size(), listed.size());
   std::int64_t rows = 0;
-  for (const int n : c.spec.rowsPerPage) rows += n;
+  for (const int n : c.fileShape.rowsPerPage) rows += n;
   EXPECT_EQ(IdsOf(page, false), IdRange(1, rows));
   EXPECT_FALSE(pager.hasNext());
 }
@@ -211,31 +211,31 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct FallbackCase {
   const char* name;
-  TableFileSpec spec;
+  TableFileShape fileShape;
   PageStrategy expected;
 };
 
 void PrintTo(const FallbackCase& c, std::ostream* out) { *out << c.name; }
 
 // The unit's first page is an empty leaf page whose next link is lost.
-TableFileSpec ChainLostAfterAnEmptyFirstPage() {
-  TableFileSpec spec;
-  spec.kind = TableKind::kClustered;
-  spec.rowsPerPage = {0, 10, 10};
-  spec.chainCutAfter = 0;
-  return spec;
+TableFileShape ChainLostAfterAnEmptyFirstPage() {
+  TableFileShape fileShape;
+  fileShape.kind = TableKind::kClustered;
+  fileShape.rowsPerPage = {0, 10, 10};
+  fileShape.chainCutAfter = 0;
+  return fileShape;
 }
 
 // The heap's IAM page lists only its first page, which is empty; the pages
 // are linked from it.
-TableFileSpec IamListingAnEmptyPage() {
-  TableFileSpec spec;
-  spec.kind = TableKind::kHeap;
-  spec.rowsPerPage = {0, 10, 10};
-  spec.singlePages = 1;
-  spec.iamListsExtents = false;
-  spec.linkPages = true;
-  return spec;
+TableFileShape IamListingAnEmptyPage() {
+  TableFileShape fileShape;
+  fileShape.kind = TableKind::kHeap;
+  fileShape.rowsPerPage = {0, 10, 10};
+  fileShape.singlePages = 1;
+  fileShape.iamListsExtents = false;
+  fileShape.linkPages = true;
+  return fileShape;
 }
 
 class PagerOverRowlessWalk : public ::testing::TestWithParam<FallbackCase> {};
@@ -244,7 +244,7 @@ class PagerOverRowlessWalk : public ::testing::TestWithParam<FallbackCase> {};
 TEST_P(PagerOverRowlessWalk, FindsTheRowsByTheOtherWalk) {
   const FallbackCase& c = GetParam();
   testing::TempDir dir;
-  const TableFixture table = testing::OpenTableFixture(c.spec, dir.path());
+  const TableFixture table = testing::OpenTableFixture(c.fileShape, dir.path());
   ASSERT_TRUE(table.db);
   RowContext context = ContextOf(table);
   RecordPager pager(table.catalog, context, false);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <future>
 #include <string>
 #include <thread>
 #include <vector>
@@ -319,7 +320,11 @@ TEST_F(ScanSessionTest, JobsOnWorkerThreadsNeverOverlap) {
   // A new Open at once, while the stopped worker may still run.
   const Result<ScanJob> reopened = session_.BeginScan(Noon());
   ASSERT_TRUE(reopened.ok()) << reopened.error();
+  // The new scan holds the session until the refusals below are checked.
+  std::promise<void> checked;
+  std::shared_future<void> refusalsChecked = checked.get_future().share();
   RecordingEvents reopenedEvents;
+  reopenedEvents.onLogLine = [refusalsChecked](std::string_view) { refusalsChecked.wait(); };
   std::thread reopenedWorker([&] { session_.RunScan(*reopened, reopenedEvents); });
   // Next Records on the old view and a snapshot save: both refused, since
   // the new scan holds the session.
@@ -330,6 +335,7 @@ TEST_F(ScanSessionTest, JobsOnWorkerThreadsNeverOverlap) {
   const Status saved = session_.SaveSnapshot((logDir_.path() / "s.MDBVTR").string(), pageEvents);
   ASSERT_FALSE(saved.ok());
   EXPECT_EQ(saved.error(), kBusyText);
+  checked.set_value();
   stoppedWorker.join();
   reopenedWorker.join();
   EXPECT_FALSE(session_.busy());

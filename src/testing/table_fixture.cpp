@@ -62,57 +62,57 @@ Bytes RowRecord(std::int32_t id, bool withName) {
   return FixedVarRecord(0x30, fixed, 2, {0}, {{Bytes(name.begin(), name.end())}});
 }
 
-PageLayout HeaderOf(const TableFileSpec& spec, std::uint8_t type, PageId page) {
+PageLayout HeaderOf(const TableFileShape& fileShape, std::uint8_t type, PageId page) {
   PageLayout layout;
   layout.type = type;
   layout.objectId = kFixtureTableId;
-  layout.indexId = HeaderIndexId(spec.kind);
+  layout.indexId = HeaderIndexId(fileShape.kind);
   layout.fileId = page.fileId;
   layout.pageNumber = page.pageNumber;
   return layout;
 }
 
-std::vector<HeaderedPage> DataPages(const TableFileSpec& spec, const TableFilePlan& plan) {
+std::vector<HeaderedPage> DataPages(const TableFileShape& fileShape, const TableFilePlan& plan) {
   std::vector<HeaderedPage> pages;
   const std::vector<PageId>& at = plan.dataPages;
   std::int32_t id = 1;
   for (std::size_t i = 0; i < at.size(); ++i) {
-    PageLayout layout = HeaderOf(spec, kDataPageType, at[i]);
-    if (spec.linkPages.value_or(Clustered(spec.kind))) {
+    PageLayout layout = HeaderOf(fileShape, kDataPageType, at[i]);
+    if (fileShape.linkPages.value_or(Clustered(fileShape.kind))) {
       if (i > 0) layout.prevPage = at[i - 1];
       if (i + 1 < at.size()) layout.nextPage = at[i + 1];
-      if (i + 1 == at.size() && spec.chainLoopsTo) layout.nextPage = at.at(*spec.chainLoopsTo);
-      if (spec.chainCutAfter == i) layout.nextPage = {0, 0};
+      if (i + 1 == at.size() && fileShape.chainLoopsTo) layout.nextPage = at.at(*fileShape.chainLoopsTo);
+      if (fileShape.chainCutAfter == i) layout.nextPage = {0, 0};
     }
     std::vector<PageRecord> records;
-    for (int r = 0; r < spec.rowsPerPage[i]; ++r)
-      records.push_back({0, RowRecord(id++, spec.withName)});
+    for (int r = 0; r < fileShape.rowsPerPage[i]; ++r)
+      records.push_back({0, RowRecord(id++, fileShape.withName)});
     pages.push_back(MakeRecordPage(layout, records));
   }
   return pages;
 }
 
 // IAM page j holds the single pages (j == 0) and its share of the extents, in order.
-std::vector<HeaderedPage> IamPages(const TableFileSpec& spec, const TableFilePlan& plan) {
+std::vector<HeaderedPage> IamPages(const TableFileShape& fileShape, const TableFilePlan& plan) {
   std::vector<std::size_t> extents;  // extent numbers of the data pages past the single pages
-  for (std::size_t i = spec.singlePages; i < plan.dataPages.size(); ++i) {
+  for (std::size_t i = fileShape.singlePages; i < plan.dataPages.size(); ++i) {
     const auto extent = static_cast<std::size_t>(plan.dataPages[i].pageNumber / kPagesPerExtent);
     if (extents.empty() || extents.back() != extent) extents.push_back(extent);
   }
   std::vector<HeaderedPage> pages;
   const std::vector<PageId>& at = plan.iamPages;
   for (std::size_t j = 0; j < at.size(); ++j) {
-    PageLayout layout = HeaderOf(spec, kIamPageType, at[j]);
+    PageLayout layout = HeaderOf(fileShape, kIamPageType, at[j]);
     if (j + 1 < at.size()) layout.nextPage = at[j + 1];
-    if (j + 1 == at.size() && spec.iamChainLoops) layout.nextPage = at.front();
+    if (j + 1 == at.size() && fileShape.iamChainLoops) layout.nextPage = at.front();
     Bytes header(kIamHeaderDataSize, 0);
     PutLe(header, 0, j, 4);
     PutPageId(header, kIamStartPageOffset, {1, 0});
-    for (std::size_t k = 0; j == 0 && k < spec.singlePages; ++k) {
+    for (std::size_t k = 0; j == 0 && k < fileShape.singlePages; ++k) {
       PutPageId(header, kIamSinglePagesOffset + kPagePointerSize * k, plan.dataPages[k]);
     }
     Bytes bitmap(kMaxBitmapBytes, 0);
-    for (std::size_t k = 0; spec.iamListsExtents && k < extents.size(); ++k) {
+    for (std::size_t k = 0; fileShape.iamListsExtents && k < extents.size(); ++k) {
       if (k * at.size() / extents.size() != j) continue;
       bitmap.at(extents[k] / 8) |= static_cast<std::uint8_t>(1u << (extents[k] % 8));
     }
@@ -133,11 +133,11 @@ ColumnDef FixtureColumn(const char* name, const char* typeText, std::int32_t typ
   return c;
 }
 
-void DescribeTable(const TableFileSpec& spec, TableFixture& fixture) {
+void DescribeTable(const TableFileShape& fileShape, TableFixture& fixture) {
   Catalog& catalog = fixture.catalog;
   TableLayout& layout = fixture.layout;
   const TableFilePlan& plan = fixture.plan;
-  catalog.sql2000Layout = Sql2000(spec.kind);
+  catalog.sql2000Layout = Sql2000(fileShape.kind);
   fixture.recordOptions.sql2000Layout = catalog.sql2000Layout;
   CatalogObject object;
   object.id = kFixtureTableId;
@@ -147,13 +147,13 @@ void DescribeTable(const TableFileSpec& spec, TableFixture& fixture) {
   catalog.objects = {object};
   layout.object = object;
   layout.columns = {FixtureColumn("id", "int(4)", kIntCode, 1, 4)};
-  if (spec.withName)
+  if (fileShape.withName)
     layout.columns.push_back(FixtureColumn("name", "varchar(20)", kVarcharCode, 2, -1));
   layout.pages = plan.dataPages;
   std::sort(layout.pages.begin(), layout.pages.end());
   layout.layoutReady = true;
   if (catalog.sql2000Layout) {
-    if (spec.kind == TableKind::kClustered2000) {
+    if (fileShape.kind == TableKind::kClustered2000) {
       catalog.indexes2000[kFixtureTableId] = {kFixtureTableId, 1, plan.dataPages.front(),
                                               plan.iamPages.front(), plan.dataPages.front()};
     }
@@ -163,7 +163,7 @@ void DescribeTable(const TableFileSpec& spec, TableFixture& fixture) {
   rowset.rowsetId = kFixtureRowsetId;
   rowset.ownerType = 1;
   rowset.objectId = kFixtureTableId;
-  rowset.indexId = Clustered(spec.kind) ? 1 : 0;
+  rowset.indexId = Clustered(fileShape.kind) ? 1 : 0;
   rowset.partitionNumber = 1;
   AllocationUnitRow unit;
   unit.unitId = AllocationUnitId(static_cast<std::uint32_t>(kFixtureTableId), 256);
@@ -183,29 +183,29 @@ void DescribeTable(const TableFileSpec& spec, TableFixture& fixture) {
 
 }  // namespace
 
-TableFilePlan PlanTableFile(const TableFileSpec& spec) {
-  if (spec.rowsPerPage.empty() || spec.singlePages >= kPagesPerExtent || spec.iamPageCount == 0 ||
-      spec.singlePages > spec.rowsPerPage.size()) {
-    throw std::logic_error("table file spec out of range");
+TableFilePlan PlanTableFile(const TableFileShape& fileShape) {
+  if (fileShape.rowsPerPage.empty() || fileShape.singlePages >= kPagesPerExtent || fileShape.iamPageCount == 0 ||
+      fileShape.singlePages > fileShape.rowsPerPage.size()) {
+    throw std::logic_error("table file fileShape out of range");
   }
   TableFilePlan plan;
   std::int32_t end = 1;
-  for (std::size_t i = 0; i < spec.rowsPerPage.size(); ++i) {
+  for (std::size_t i = 0; i < fileShape.rowsPerPage.size(); ++i) {
     const auto number = static_cast<std::int32_t>(
-        i < spec.singlePages ? 1 + i : kPagesPerExtent + (i - spec.singlePages));
+        i < fileShape.singlePages ? 1 + i : kPagesPerExtent + (i - fileShape.singlePages));
     plan.dataPages.push_back({1, number});
     end = number + 1;
   }
   const std::int32_t iamStart = (end + kPagesPerExtent - 1) / kPagesPerExtent * kPagesPerExtent;
-  for (std::size_t j = 0; j < spec.iamPageCount; ++j) {
+  for (std::size_t j = 0; j < fileShape.iamPageCount; ++j) {
     plan.iamPages.push_back({1, iamStart + static_cast<std::int32_t>(j)});
   }
-  plan.pageCount = iamStart + static_cast<std::int32_t>(spec.iamPageCount);
+  plan.pageCount = iamStart + static_cast<std::int32_t>(fileShape.iamPageCount);
   return plan;
 }
 
-Bytes BuildTableFile(const TableFileSpec& spec) {
-  const TableFilePlan plan = PlanTableFile(spec);
+Bytes BuildTableFile(const TableFileShape& fileShape) {
+  const TableFilePlan plan = PlanTableFile(fileShape);
   Bytes file(static_cast<std::size_t>(plan.pageCount) * kPageSize, 0);
   const auto place = [&file](const HeaderedPage& page) {
     const auto at = static_cast<std::size_t>(page.header.pageId.pageNumber) * kPageSize;
@@ -216,22 +216,22 @@ Bytes BuildTableFile(const TableFileSpec& spec) {
   objectTable.indexId = 0;
   objectTable.pageNumber = 0;
   place(MakeRecordPage(objectTable, {}));
-  for (const HeaderedPage& page : DataPages(spec, plan)) place(page);
-  for (const HeaderedPage& page : IamPages(spec, plan)) place(page);
+  for (const HeaderedPage& page : DataPages(fileShape, plan)) place(page);
+  for (const HeaderedPage& page : IamPages(fileShape, plan)) place(page);
   return file;
 }
 
-TableFixture OpenTableFixture(const TableFileSpec& spec, const std::filesystem::path& dir) {
+TableFixture OpenTableFixture(const TableFileShape& fileShape, const std::filesystem::path& dir) {
   TableFixture fixture;
-  fixture.plan = PlanTableFile(spec);
+  fixture.plan = PlanTableFile(fileShape);
   const std::filesystem::path path = dir / "table.mdf";
-  WriteWholeFile(path, BuildTableFile(spec));
+  WriteWholeFile(path, BuildTableFile(fileShape));
   NullProgress progress;
   StopFlag stop;
   auto db = DatabaseFile::Open(path.string(), false, progress, stop);
   if (!db.ok()) return fixture;
   fixture.db = std::move(db).value();
-  DescribeTable(spec, fixture);
+  DescribeTable(fileShape, fixture);
   return fixture;
 }
 

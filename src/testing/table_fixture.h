@@ -27,7 +27,7 @@ enum class TableKind {
   kClustered2000,  // a SQL Server 2000 clustered index with its index row
 };
 
-struct TableFileSpec {
+struct TableFileShape {
   TableKind kind = TableKind::kHeap;
   // The data pages in chain order and the rows each holds; ids run from 1
   // across them.
@@ -50,17 +50,17 @@ struct TableFileSpec {
   std::optional<std::size_t> chainCutAfter;
 };
 
-// Where the spec's pages lie in the file.
+// Where the fileShape's pages lie in the file.
 struct TableFilePlan {
   std::vector<PageId> dataPages;  // chain order
   std::vector<PageId> iamPages;   // chain order
   std::int32_t pageCount = 0;
 };
-TableFilePlan PlanTableFile(const TableFileSpec& spec);
+TableFilePlan PlanTableFile(const TableFileShape& fileShape);
 
 // The file's bytes: page 0 a page of the object table (so the file opens),
 // the data and IAM pages where the plan puts them, and blank pages between.
-Bytes BuildTableFile(const TableFileSpec& spec);
+Bytes BuildTableFile(const TableFileShape& fileShape);
 
 struct TableFixture {
   TableFilePlan plan;
@@ -73,6 +73,6 @@ struct TableFixture {
 // Writes the file into dir, opens it and describes the table: its rowset and
 // in-row allocation unit (2005 and later) or its index row (2000), its
 // columns, and its data pages in file order as the page inventory lists them.
-TableFixture OpenTableFixture(const TableFileSpec& spec, const std::filesystem::path& dir);
+TableFixture OpenTableFixture(const TableFileShape& fileShape, const std::filesystem::path& dir);
 
 }  // namespace tessaril::testing
