@@ -1,5 +1,6 @@
 // The tessaril-cli commands. Each takes the words after its name and returns
-// the process exit status: 0 done, 1 the file could not be used, 2 usage.
+// the process exit status: 0 done, 1 the file could not be used (or what was
+// asked for is not in it), 2 usage, 130 stopped by Ctrl-C.
 #pragma once
 
 #include <string>
@@ -22,6 +23,7 @@ int RowsCommand(const std::vector<std::string>& words);
 int TreeCommand(const std::vector<std::string>& words);
 int ValueCommand(const std::vector<std::string>& words);
 int DefinitionCommand(const std::vector<std::string>& words);
+int VersionCommand(const std::vector<std::string>& words);
 // pages FILE --table NAME: the pages chosen for one table.
 int TablePagesCommand(const std::vector<std::string>& words);
 
@@ -36,5 +38,6 @@ extern const char* const kRowsUsage;
 extern const char* const kTreeUsage;
 extern const char* const kValueUsage;
 extern const char* const kDefinitionUsage;
+extern const char* const kVersionUsage;
 
 }  // namespace tessaril::cli

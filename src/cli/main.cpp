@@ -26,6 +26,7 @@ constexpr const char* kUsage =
     "                             one value in full, or its stored bytes\n"
     "  definition FILE NAME       the definition or statement of a module, key or\n"
     "                             constraint\n"
+    "  version                    the version and the file formats read\n"
     "\n"
     "'tessaril-cli COMMAND --help' tells more about a command.\n";
 
@@ -38,7 +39,7 @@ int main(int argc, char** argv) {
     (args.empty() ? std::cerr : std::cout) << kUsage;
     return args.empty() ? kExitUsage : kExitOk;
   }
-  const std::string& command = args[0];
+  const std::string command = args[0] == "--version" ? std::string("version") : args[0];
   const std::vector<std::string> rest(args.begin() + 1, args.end());
   if (command == "info") return InfoCommand(rest);
   if (command == "pages") return PagesCommand(rest);
@@ -50,6 +51,7 @@ int main(int argc, char** argv) {
   if (command == "tree") return TreeCommand(rest);
   if (command == "value") return ValueCommand(rest);
   if (command == "definition") return DefinitionCommand(rest);
+  if (command == "version") return VersionCommand(rest);
   std::cerr << "tessaril-cli: unknown command " << command << "\n" << kUsage;
   return kExitUsage;
 }

@@ -87,8 +87,9 @@ std::string DatabaseFile::folder() const {
   return slash == std::string::npos ? std::string() : path_.substr(0, slash + 1);
 }
 
-const ReadOnlyFile* DatabaseFile::FileFor(PageId id, std::uint64_t& dataOffset) const {
-  if (id.pageNumber < 1) return nullptr;
+const ReadOnlyFile* DatabaseFile::FileFor(PageId id, std::uint64_t& dataOffset,
+                                          bool headerPage) const {
+  if (id.pageNumber < (headerPage ? 0 : 1)) return nullptr;
   const auto n = static_cast<std::uint64_t>(id.pageNumber);
   if (id.fileId == 1) {
     dataOffset = this->dataOffset();
@@ -130,11 +131,35 @@ std::optional<CPage_Header> DatabaseFile::ReadPageHeader(PageId id) const {
   return page->header;
 }
 
+namespace {
+
+HeaderedPage Headered(std::vector<std::uint8_t> bytes) {
+  CPage_Header header(bytes);
+  return HeaderedPage{header, std::move(bytes)};
+}
+
+}  // namespace
+
 std::optional<HeaderedPage> DatabaseFile::ReadPage(PageId id) const {
   std::optional<std::vector<std::uint8_t>> bytes = ReadRawPage(id);
   if (!bytes) return std::nullopt;
-  CPage_Header header(*bytes);
-  return HeaderedPage{header, std::move(*bytes)};
+  return Headered(std::move(*bytes));
+}
+
+std::optional<HeaderedPage> DatabaseFile::ReadFileHeaderPage(std::uint16_t fileId) const {
+  std::uint64_t dataOffset = 0;
+  const ReadOnlyFile* file = FileFor(PageId{fileId, 0}, dataOffset, true);
+  if (file == nullptr) return std::nullopt;
+  std::vector<std::uint8_t> bytes(kPageSize);
+  file->ReadAt(dataOffset, std::span<std::uint8_t, kPageSize>(bytes.data(), kPageSize));
+  return Headered(std::move(bytes));
+}
+
+std::optional<std::uint64_t> DatabaseFile::PageCountOf(std::uint16_t fileId) const {
+  if (fileId == 1) return pageCount_;
+  const auto row = secondaryFiles_.find(fileId);
+  if (row == secondaryFiles_.end() || secondaryHandles_.count(fileId) == 0) return std::nullopt;
+  return row->second.pageCount;
 }
 
 PageId DatabaseFile::TextPageLocation(PageId id) const {

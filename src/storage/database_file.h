@@ -92,6 +92,11 @@ class DatabaseFile {
   std::optional<std::vector<std::uint8_t>> ReadRawPage(PageId id) const;
   std::optional<CPage_Header> ReadPageHeader(PageId id) const;
   std::optional<HeaderedPage> ReadPage(PageId id) const;
+  // Page 0 of a file, its file header page, which the readers above never
+  // give: for looking at, not for following links to.
+  std::optional<HeaderedPage> ReadFileHeaderPage(std::uint16_t fileId) const;
+  // Whole pages of the file with this id; nothing for a file not opened.
+  std::optional<std::uint64_t> PageCountOf(std::uint16_t fileId) const;
   // Where a text page really lies when the file is shifted: the difference
   // between the page number stored in the header at id and id's own number is
   // applied once more, the other way.
@@ -129,7 +134,8 @@ class DatabaseFile {
   static Result<std::unique_ptr<DatabaseFile>> OpenChecked(const std::string& path,
                                                            bool advancedMode,
                                                            ProgressSink& progress, StopFlag& stop);
-  const ReadOnlyFile* FileFor(PageId id, std::uint64_t& dataOffset) const;
+  // The file of a page and where its pages start; page 0 only when asked.
+  const ReadOnlyFile* FileFor(PageId id, std::uint64_t& dataOffset, bool headerPage = false) const;
   void AddSecondary(SecondaryFile row, ReadOnlyFile file);
 
   ReadOnlyFile file_;
