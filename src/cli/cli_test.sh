@@ -108,6 +108,10 @@ else
   contains "$work/out" "created in format version: 661 ( SQL Server 2008 R2)" "boot page fields"
   expect 0 "page of deleted authors" -- "$cli" page "$pubs14" 1:304 --carve
   same_as_golden "page/sql2014_pubs.1-304.carve.txt"
+  # A database upgraded from 2000: its pages name their unit by object id.
+  expect 0 "page of a table upgraded from 2000" -- "$cli" page "$corpus/sql2008r2_northwind/NORTHWND.MDF" 1:205
+  contains "$work/out" "table: dbo.Orders" "page of a table upgraded from 2000"
+  contains "$work/out" "    ShipName: " "page of a table upgraded from 2000"
   expect 1 "page past the end" -- "$cli" page "$pubs" 1:288
   contains "$work/err" "page 1:288 is past the end (288 pages)" "page past the end"
   expect 2 "bad page address" -- "$cli" page "$pubs" 9

@@ -97,13 +97,16 @@ void PrintScanSummary(std::ostream& out, const ScanSummary& s, bool perTable, bo
     out << "  secondary files: " << s.secondaryFiles << " (" << s.secondaryPages << " pages)\n";
   }
   if (s.rowsCounted) {
-    out << "  rows: " << s.rows << (s.rowsCountStopped ? " (stopped before every table)" : "")
+    out << "  rows: " << s.rows << (s.rowsCountStopped ? " (so far: the count was stopped)" : "")
         << '\n';
   }
   if (!deletedShown) {
     out << "  deleted rows: not looked for (--deleted, --carve)\n";
+  } else if (!s.rowsCounted) {
+    out << "  deleted rows: not counted (the scan was stopped)\n";
   } else {
-    out << "  deleted rows found: " << s.deletedRows << '\n';
+    out << "  deleted rows found: " << s.deletedRows << (s.rowsCountStopped ? " (so far)" : "")
+        << '\n';
   }
   if (!perTable) return;
   for (const TableRowCount& t : s.tables) {
@@ -146,12 +149,14 @@ int ScanCommand(const std::vector<std::string>& words) {
     return kExitFailed;
   }
   const ScanOutcome outcome = session.RunScan(*job, events);
-  if (outcome == ScanOutcome::kCompleted || outcome == ScanOutcome::kStopped) {
+  if (const ScanSnapshot scan = session.current();
+      scan && (outcome == ScanOutcome::kCompleted || outcome == ScanOutcome::kStopped)) {
+    // The reading options of the scan itself: a snapshot brings its own.
+    const bool deleted = scan->settings.showDeletedRecords || scan->settings.carveDeletedRecords;
     // The rows of a stopped scan are not counted: the user asked to end.
-    const bool countRows =
-        (args->Has("--rows") || session.options.showDeletedRecords != 0) && !watcher.interrupted();
-    PrintScanSummary(std::cout, SummariseScan(session.current(), countRows, &session.stopFlag()),
-                     args->Has("--rows"), session.options.showDeletedRecords != 0);
+    const bool countRows = (args->Has("--rows") || deleted) && !watcher.interrupted();
+    PrintScanSummary(std::cout, SummariseScan(scan, countRows, &session.stopFlag()),
+                     args->Has("--rows"), deleted);
   }
   bool saved = true;
   if (const auto out = args->Value("--snapshot-out"); out && outcome == ScanOutcome::kCompleted) {
