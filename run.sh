@@ -24,7 +24,9 @@ fi
 [ "${1:-}" = "--" ] && shift
 ./scripts/setup.sh
 cmake --preset release >/dev/null
-if ! cmake --build --preset release >build/release-build.log 2>&1; then
+# Only the program itself: the tests and benchmarks are built by ./test.sh.
+echo "Building tessaril-cli (build/release/src/cli/tessaril-cli)..." >&2
+if ! cmake --build --preset release --target tessaril-cli >build/release-build.log 2>&1; then
   cat build/release-build.log >&2
   exit 1
 fi

@@ -2,12 +2,15 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <iostream>
 
 namespace tessaril::cli {
 
-TerminalEvents::TerminalEvents(bool printLogLines)
-    : interactive_(::isatty(STDERR_FILENO) == 1), printLogLines_(printLogLines) {}
+TerminalEvents::TerminalEvents(bool printLogLines, Progress progress)
+    : interactive_(::isatty(STDERR_FILENO) == 1),
+      progressLines_(progress == Progress::kLines && !interactive_),
+      printLogLines_(printLogLines) {}
 
 TerminalEvents::~TerminalEvents() { ClearLine(); }
 
@@ -47,11 +50,18 @@ void TerminalEvents::ProgressVisible(bool visible) {
 }
 
 void TerminalEvents::Draw() {
-  if (!interactive_) return;
+  if (!interactive_ && !progressLines_) return;
   const std::uint64_t span = high_ > low_ ? high_ - low_ : 0;
   const std::uint64_t done = position_ > low_ ? position_ - low_ : 0;
   const int percent =
       span == 0 ? 0 : static_cast<int>(std::min<std::uint64_t>(done, span) * 100 / span);
+  if (progressLines_) {
+    // A log reader wants a line when something changes, not a hundred.
+    if (lastPercent_ >= 0 && percent / 10 == lastPercent_ / 10) return;
+    lastPercent_ = percent;
+    std::cerr << "progress: " << percent << "% " << status_ << '\n' << std::flush;
+    return;
+  }
   if (percent == lastPercent_) return;
   lastPercent_ = percent;
   constexpr int kWidth = 30;

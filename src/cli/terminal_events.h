@@ -1,5 +1,6 @@
 // Scan events for a terminal: log lines on stdout, progress and errors on
-// stderr. The progress bar is drawn only when stderr is a terminal.
+// stderr. The progress bar is drawn when stderr is a terminal; otherwise, when
+// asked for, progress is written as plain lines (one a status or ten per cent).
 #pragma once
 
 #include <cstdint>
@@ -12,7 +13,8 @@ namespace tessaril::cli {
 
 class TerminalEvents final : public ScanEvents {
  public:
-  explicit TerminalEvents(bool printLogLines = true);
+  enum class Progress { kWhenTerminal, kLines };
+  explicit TerminalEvents(bool printLogLines = true, Progress progress = Progress::kWhenTerminal);
   ~TerminalEvents() override;
 
   void ProgressRange(std::uint64_t low, std::uint64_t high) override;
@@ -33,6 +35,7 @@ class TerminalEvents final : public ScanEvents {
   void ClearLine();
 
   bool interactive_;
+  bool progressLines_;
   bool printLogLines_;
   bool fatalReported_ = false;
   bool drawn_ = false;
