@@ -38,11 +38,8 @@ std::optional<std::uint32_t> PfsReader::RecordedSize(std::uint16_t fileId) {
   const auto known = recordedSizes_.find(fileId);
   if (known != recordedSizes_.end()) return known->second;
   std::optional<std::uint32_t> size;
-  std::vector<std::uint8_t> page(kPageSize);
-  if (db_.ReadStoredPageInto({fileId, 0},
-                             std::span<std::uint8_t, kPageSize>(page.data(), kPageSize))) {
-    const CPage_Header header(page);  // puts the torn bits back
-    const auto decoded = DecodeFileHeaderPage(ByteView(page.data(), page.size()));
+  if (const std::optional<HeaderedPage> page = db_.ReadFileHeaderPage(fileId)) {
+    const auto decoded = DecodeFileHeaderPage(ByteView(page->bytes.data(), page->bytes.size()));
     if (decoded && decoded->sizeInPages > 0) size = decoded->sizeInPages;
   }
   recordedSizes_.emplace(fileId, size);
