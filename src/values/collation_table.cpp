@@ -32,18 +32,18 @@ std::int64_t LeadingNumber(std::string_view text) {
   return negative ? -value : value;
 }
 
-// Ids in order; of lines with one id the last one read.
+// Ids in order; of lines with one id the last one read. The order is found
+// on (id, line) pairs, so that no name is moved more than once.
 void SortKeepingLast(std::vector<std::pair<std::int64_t, CollationEntry>>& entries) {
-  std::stable_sort(entries.begin(), entries.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<std::pair<std::int64_t, std::size_t>> order;
+  order.reserve(entries.size());
+  for (std::size_t i = 0; i < entries.size(); ++i) order.emplace_back(entries[i].first, i);
+  std::sort(order.begin(), order.end());
   std::vector<std::pair<std::int64_t, CollationEntry>> kept;
   kept.reserve(entries.size());
-  for (auto& entry : entries) {
-    if (!kept.empty() && kept.back().first == entry.first) {
-      kept.back() = std::move(entry);
-    } else {
-      kept.push_back(std::move(entry));
-    }
+  for (std::size_t k = 0; k < order.size(); ++k) {
+    if (k + 1 < order.size() && order[k + 1].first == order[k].first) continue;
+    kept.push_back(std::move(entries[order[k].second]));
   }
   entries = std::move(kept);
 }
