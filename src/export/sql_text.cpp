@@ -1,20 +1,15 @@
 #include "export/sql_text.h"
 
-#include <charconv>
-
 namespace tessaril {
 namespace {
 
-// A decimal number as the renderer writes them ("-12.5", "1.5E+20"): no
-// NaN, no infinity, nothing but the number.
+// A number as the renderer writes them ("-12.5", "1.5E+20"): a digit first,
+// after a sign, and nothing but digits, a point, an exponent and signs; never
+// NaN or infinity.
 bool IsNumber(std::string_view text) {
-  if (text.empty() || text.find_first_not_of("0123456789.+-eE") != std::string_view::npos) {
-    return false;
-  }
-  double value = 0;
-  const char* end = text.data() + text.size();
-  const std::from_chars_result read = std::from_chars(text.data(), end, value);
-  return read.ec == std::errc() && read.ptr == end;
+  const std::size_t first = !text.empty() && text[0] == '-' ? 1 : 0;
+  return first < text.size() && text[first] >= '0' && text[first] <= '9' &&
+         text.find_first_not_of("0123456789.+-eE", first) == std::string_view::npos;
 }
 
 const char* ClrTypeName(std::int32_t typeCode) {
