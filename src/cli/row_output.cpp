@@ -69,6 +69,33 @@ std::string JsonString(std::string_view text) {
   return out + "\"";
 }
 
+bool IsJsonNumber(const ColumnDef& column, std::string_view text) {
+  const std::size_t first = !text.empty() && text[0] == '-' ? 1 : 0;
+  if (first >= text.size() || text[first] < '0' || text[first] > '9') return false;
+  // JSON has no leading zeros: "0" and "0.5" but never "01".
+  if (text[first] == '0' && first + 1 < text.size() && text[first + 1] >= '0' &&
+      text[first + 1] <= '9') {
+    return false;
+  }
+  switch (column.typeCode) {
+    case kTinyintCode:
+    case kSmallintCode:
+    case kIntCode:
+    case kBitCode:
+      return text.find_first_not_of("0123456789", first) == std::string_view::npos;
+    case kBigintCode:
+      // Up to 15 digits always fits 2^53; 16 digits only up to 9007199254740992.
+      return text.find_first_not_of("0123456789", first) == std::string_view::npos &&
+             (text.size() - first < 16 ||
+              (text.size() - first == 16 && text.substr(first) <= "9007199254740992"));
+    case kFloatCode:
+    case kRealCode:
+      return text.find_first_not_of("0123456789.-+eE", first) == std::string_view::npos;
+    default:
+      return false;
+  }
+}
+
 Cell ShortenedCell(Cell cell) {
   const std::size_t characters = CharacterCount(cell.text);
   if (characters <= kShownCharacters) return cell;
@@ -141,8 +168,15 @@ void RowWriter::WriteLine(const std::vector<Cell>& cells) {
   if (format_ == RowFormat::kJson) {
     out_ << '{';
     for (std::size_t i = 0; i < cells.size(); ++i) {
-      out_ << (i ? "," : "") << JsonString(names_[i]) << ':'
-           << (cells[i].null ? "null" : JsonString(cells[i].text));
+      out_ << (i ? "," : "") << JsonString(names_[i]) << ':';
+      if (cells[i].null) {
+        out_ << "null";
+      } else if (i < columns_.size() ? IsJsonNumber(columns_[i], cells[i].text)
+                                     : names_[i] == "$slot") {
+        out_ << cells[i].text;
+      } else {
+        out_ << JsonString(cells[i].text);
+      }
     }
     out_ << "}\n";
     return;
