@@ -92,7 +92,9 @@ int ExportCommand(const std::vector<std::string>& words) {
   std::cerr << " to " << request.destination << '\n';
   if (summary->unreadableValues > 0) {
     std::cerr << summary->unreadableValues
-              << " value(s) could not be read and were written as NULL\n";
+              << " value(s) could not be read and were written as NULL:\n";
+    for (const std::string& place : summary->unreadablePlaces) std::cerr << "  " << place << '\n';
+    if (summary->unreadableValues > summary->unreadablePlaces.size()) std::cerr << "  ...\n";
   }
   for (const std::string& skipped : summary->skipped) std::cerr << "skipped " << skipped << '\n';
   return kExitOk;

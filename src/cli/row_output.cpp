@@ -83,6 +83,33 @@ std::string JsonString(std::string_view text) {
   return out;
 }
 
+bool IsJsonNumber(const ColumnDef& column, std::string_view text) {
+  const std::size_t first = !text.empty() && text[0] == '-' ? 1 : 0;
+  if (first >= text.size() || text[first] < '0' || text[first] > '9') return false;
+  // JSON has no leading zeros: "0" and "0.5" but never "01".
+  if (text[first] == '0' && first + 1 < text.size() && text[first + 1] >= '0' &&
+      text[first + 1] <= '9') {
+    return false;
+  }
+  switch (column.typeCode) {
+    case kTinyintCode:
+    case kSmallintCode:
+    case kIntCode:
+    case kBitCode:
+      return text.find_first_not_of("0123456789", first) == std::string_view::npos;
+    case kBigintCode:
+      // Up to 15 digits always fits 2^53; 16 digits only up to 9007199254740992.
+      return text.find_first_not_of("0123456789", first) == std::string_view::npos &&
+             (text.size() - first < 16 ||
+              (text.size() - first == 16 && text.substr(first) <= "9007199254740992"));
+    case kFloatCode:
+    case kRealCode:
+      return text.find_first_not_of("0123456789.-+eE", first) == std::string_view::npos;
+    default:
+      return false;
+  }
+}
+
 Cell ShortenedCell(Cell cell) {
   const std::size_t characters = CharacterCount(cell.text);
   if (characters <= kShownCharacters) return cell;
@@ -172,6 +199,9 @@ void RowWriter::AppendField(std::size_t index, bool null, std::string_view text)
     buffer_ += ':';
     if (null) {
       buffer_ += "null";
+    } else if (index < columns_.size() ? IsJsonNumber(columns_[index], text)
+                                       : names_[index] == "$slot") {
+      buffer_ += text;
     } else {
       AppendJsonString(buffer_, text);
     }

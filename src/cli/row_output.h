@@ -20,6 +20,13 @@ std::optional<RowFormat> ParseRowFormat(const std::string& name);
 // characters escaped.
 std::string JsonString(std::string_view text);
 
+// Whether JSON carries a value of this column as a number, when its text
+// reads as one exactly: the integer types and bit (bigint up to 2^53, where
+// a double still holds every integer), float and real (doubles already).
+// decimal and money stay strings, as their digits are exact and a double's
+// are not.
+bool IsJsonNumber(const ColumnDef& column, std::string_view text);
+
 // The first 64 characters of the cell's text, then "...[N chars]" with its
 // whole length (also kept as the cell's full length); shorter text unchanged.
 Cell ShortenedCell(Cell cell);

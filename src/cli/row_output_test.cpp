@@ -65,14 +65,43 @@ TEST(RowWriter, EachFormatWritesValuesAsItsReadersExpect) {
        "\xE5\xAD\xA6\xE7\x94\x9F,1,\"C:\\DBS\\a\tb\nc\",live,1:304,0\r\n"
        "Smith,0,,carved,1:304,23\r\n"},
       {RowFormat::kJson, provenance,
-       "{\"name\":\"\xE5\xAD\xA6\xE7\x94\x9F\",\"ok\":\"1\",\"path\":\"C:"
+       "{\"name\":\"\xE5\xAD\xA6\xE7\x94\x9F\",\"ok\":1,\"path\":\"C:"
        "\\\\DBS\\\\a\\u0009b\\u000ac\","
-       "\"$status\":\"live\",\"$page\":\"1:304\",\"$slot\":\"0\"}\n"
-       "{\"name\":\"Smith\",\"ok\":\"0\",\"path\":null,"
-       "\"$status\":\"carved\",\"$page\":\"1:304\",\"$slot\":\"23\"}\n"},
+       "\"$status\":\"live\",\"$page\":\"1:304\",\"$slot\":0}\n"
+       "{\"name\":\"Smith\",\"ok\":0,\"path\":null,"
+       "\"$status\":\"carved\",\"$page\":\"1:304\",\"$slot\":23}\n"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(Written(c.format, c.options), c.expected) << static_cast<int>(c.format);
+  }
+}
+
+// JSON numbers only where a double holds the value exactly and the text is
+// a JSON number.
+TEST(RowWriter, JsonNumbersAreExactInADouble) {
+  const struct {
+    std::int32_t typeCode;
+    const char* text;
+    bool number;
+  } cases[] = {
+      {kIntCode, "-42", true},
+      {kTinyintCode, "0", true},
+      {kBigintCode, "9007199254740992", true},
+      {kBigintCode, "9007199254740993", false},
+      {kBigintCode, "-123456789012345678", false},
+      {kFloatCode, "1.5e-07", true},
+      {kRealCode, "-0.25", true},
+      {kFloatCode, "NaN", false},
+      {kFloatCode, "-Infinity", false},
+      {kDecimalCode, "12.50", false},
+      {kMoneyCode, "32.3800", false},
+      {kVarcharCode, "7", false},
+      {kIntCode, "", false},
+      {kIntCode, "007", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(IsJsonNumber(Column("c", c.typeCode), c.text), c.number)
+        << c.typeCode << " " << c.text;
   }
 }
 

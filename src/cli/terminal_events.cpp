@@ -29,6 +29,24 @@ void TerminalEvents::ProgressPos(std::uint64_t position) {
 
 void TerminalEvents::StatusText(std::string_view text) {
   status_ = text;
+  caption_.clear();
+  lastPercent_ = -1;
+  Draw();
+}
+
+void TerminalEvents::CaptionText(std::string_view text) {
+  if (!interactive_) return;
+  // Long enough for "[dbo].[Order Details]: 12000 rows written"; a longer
+  // caption (a file's path) is cut at a character's start.
+  constexpr std::size_t kShown = 48;
+  std::size_t cut = std::min(text.size(), kShown);
+  while (cut < text.size() && cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) {
+    --cut;
+  }
+  caption_ = text.substr(0, cut);
+  const auto now = std::chrono::steady_clock::now();
+  if (now - captionDrawn_ < std::chrono::milliseconds(100)) return;
+  captionDrawn_ = now;
   lastPercent_ = -1;
   Draw();
 }
@@ -68,7 +86,7 @@ void TerminalEvents::Draw() {
   const int filled = percent * kWidth / 100;
   std::cerr << "\r\033[K[" << std::string(static_cast<std::size_t>(filled), '#')
             << std::string(static_cast<std::size_t>(kWidth - filled), '.') << "] " << percent
-            << "% " << status_ << std::flush;
+            << "% " << status_ << (caption_.empty() ? "" : " - ") << caption_ << std::flush;
   drawn_ = true;
 }
 

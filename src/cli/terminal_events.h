@@ -3,6 +3,7 @@
 // asked for, progress is written as plain lines (one a status or ten per cent).
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -22,7 +23,8 @@ class TerminalEvents final : public ScanEvents {
   void StatusText(std::string_view text) override;
   void Fatal(std::string_view text, std::string_view detail) override;
   void LogLine(std::string_view text) override;
-  void CaptionText(std::string_view) override {}
+  // Shown after the status on the progress bar, at most ten times a second.
+  void CaptionText(std::string_view text) override;
   // The boxes repeat what the log lines already said.
   void InformationBox(std::string_view) override {}
   void ProgressVisible(bool visible) override;
@@ -44,6 +46,8 @@ class TerminalEvents final : public ScanEvents {
   std::uint64_t position_ = 0;
   int lastPercent_ = -1;
   std::string status_;
+  std::string caption_;
+  std::chrono::steady_clock::time_point captionDrawn_;
 };
 
 // "tessaril-cli: message (detail)" on stderr.
