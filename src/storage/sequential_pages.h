@@ -24,6 +24,8 @@ class SequentialPages {
   std::uint64_t position() const { return next_; }
   // The page at position(), then advances.
   ByteView Next();
+  // Moves on to position without reading the pages before it.
+  void SkipTo(std::uint64_t position) { next_ = position; }
 
  private:
   void Fill();
