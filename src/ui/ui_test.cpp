@@ -93,7 +93,10 @@ class UiTest : public QObject {
   void initTestCase() {
     // The desktop folder is where the options dialog starts its log folder.
     qputenv("XDG_DESKTOP_DIR", desktop_.path().toUtf8());
-    QDir().mkpath(qEnvironmentVariable("XDG_RUNTIME_DIR", QDir::tempPath()));
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR", QDir::tempPath());
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                       QFileDevice::ExeOwner);
   }
 
   void cleanup() {
