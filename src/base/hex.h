@@ -22,16 +22,17 @@ inline std::string HexDigits(ByteView bytes, bool upperCase = true) {
   return text;
 }
 
-// The bytes of hexadecimal digits (either case); a digit left over at the
-// end, or a character that is no digit, ends the bytes there.
-inline std::vector<std::uint8_t> DecodeHexDigits(std::string_view text) {
+// The bytes of hexadecimal digits (either case) into bytes, replacing what
+// it held; a digit left over at the end, or a character that is no digit,
+// ends the bytes there.
+inline void DecodeHexDigitsInto(std::string_view text, std::vector<std::uint8_t>& bytes) {
   const auto value = [](char ch) -> int {
     if (ch >= '0' && ch <= '9') return ch - '0';
     if (ch >= 'A' && ch <= 'F') return ch - 'A' + 10;
     if (ch >= 'a' && ch <= 'f') return ch - 'a' + 10;
     return -1;
   };
-  std::vector<std::uint8_t> bytes;
+  bytes.clear();
   bytes.reserve(text.size() / 2);
   for (std::size_t i = 0; i + 1 < text.size(); i += 2) {
     const int high = value(text[i]);
@@ -39,6 +40,11 @@ inline std::vector<std::uint8_t> DecodeHexDigits(std::string_view text) {
     if (high < 0 || low < 0) break;
     bytes.push_back(static_cast<std::uint8_t>(high * 16 + low));
   }
+}
+
+inline std::vector<std::uint8_t> DecodeHexDigits(std::string_view text) {
+  std::vector<std::uint8_t> bytes;
+  DecodeHexDigitsInto(text, bytes);
   return bytes;
 }
 

@@ -27,4 +27,57 @@ std::string Catalog::SchemaName(std::int32_t schemaId) const {
   }
 }
 
+const char* SystemTableName(std::int32_t objectId, bool sql2000Layout) {
+  if (sql2000Layout) {
+    switch (objectId) {
+      case kSysObjects2000:
+        return "sysobjects";
+      case kSysIndexes2000:
+        return "sysindexes";
+      case kSysColumns2000:
+        return "syscolumns";
+      case kSysTypes2000:
+        return "systypes";
+      case kSysComments2000:
+        return "syscomments";
+      case kSysReferences2000:
+        return "sysreferences";
+      default:
+        return "";
+    }
+  }
+  switch (objectId) {
+    case kSysRowsetColumns:
+      return "sysrscols";
+    case kSysHobtColumnValues:
+      return "sysrowsetcolumns";
+    case kSysRowsets:
+      return "sysrowsets";
+    case kSysAllocUnits:
+      return "sysallocunits";
+    case kSysFiles:
+      return "sysfiles1";
+    case kSysHobtColumns:
+      return "syshobtcolumns";
+    case kSysObjects:
+      return "sysschobjs";
+    case kSysColPars:
+      return "syscolpars";
+    case kSysScalarTypes:
+      return "sysscalartypes";
+    case kSysIdxStats:
+      return "sysidxstats";
+    case kSysIsCols:
+      return "sysiscols";
+    case kSysObjValues:
+      return "sysobjvalues";
+    case kSysClsObjs:
+      return "sysclsobjs";
+    case kSysSingleObjRefs:
+      return "syssingleobjrefs";
+    default:
+      return "";
+  }
+}
+
 }  // namespace tessaril

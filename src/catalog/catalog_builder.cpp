@@ -12,10 +12,16 @@ namespace {
 
 // Decodes every data page the inventory holds for a base table and hands
 // each valid record to take. Only data pages hold rows: the records of the
-// table's IAM and index pages would read as invented rows.
+// table's IAM and index pages would read as invented rows. Only live records
+// count, whatever the walk shows of user tables: a deleted or carved row of a
+// base table is an old definition (a dropped column, the rowset or allocation
+// unit a rebuilt table had before) that would lay the table out wrongly.
 template <class Take>
-void ForEachRecord(const DatabaseFile& db, std::int32_t objectId, const RecordOptions& options,
+void ForEachRecord(const DatabaseFile& db, std::int32_t objectId, const RecordOptions& walk,
                    Take take) {
+  RecordOptions options = walk;
+  options.showDeletedRecords = false;
+  options.showAdvancedDeletedRecords = false;
   const auto found = db.inventory().systemPages.find(objectId);
   if (found == db.inventory().systemPages.end()) return;
   for (const PageEntry& entry : found->second) {

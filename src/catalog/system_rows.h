@@ -35,6 +35,10 @@ enum SystemTableId : std::int32_t {
   kSysColParsMore = 2187,
 };
 
+// The name of the base system table with this object id, in the 2000 layout
+// or the 2005 and later one; "" for an id the catalog does not read.
+const char* SystemTableName(std::int32_t objectId, bool sql2000Layout);
+
 // Schema ids of the schemas every database has (2005 and later); SQL
 // Server itself owns sys and INFORMATION_SCHEMA. In 2000 files the owner id
 // of dbo is 1 as well.

@@ -8,6 +8,18 @@ std::optional<std::string> Arguments::Value(const std::string& name) const {
   return it->second;
 }
 
+std::optional<std::uint64_t> ParseCount(const std::string& text) {
+  const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+  const std::string digits = hex ? text.substr(2) : text;
+  const char* allowed = hex ? "0123456789abcdefABCDEF" : "0123456789";
+  if (digits.empty() || digits.find_first_not_of(allowed) != std::string::npos) return std::nullopt;
+  try {
+    return std::stoull(digits, nullptr, hex ? 16 : 10);
+  } catch (const std::exception&) {
+    return std::nullopt;  // out of range
+  }
+}
+
 Result<Arguments> ParseArguments(const std::vector<std::string>& words,
                                  const std::set<std::string>& flagOptions,
                                  const std::set<std::string>& valueOptions) {

@@ -1,6 +1,7 @@
 // A small command-line parser: positional words, --flags and --name VALUE.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <set>
@@ -23,6 +24,10 @@ struct Arguments {
 // Parses words after the command name. valueOptions take the next word (or
 // "--name=value"); flagOptions take none. "--" ends the options. Anything
 // else starting with "--" is an error naming it.
+// A whole number a user typed: decimal, or hexadecimal after "0x". Nothing
+// for a sign, other characters or a value beyond 64 bits.
+std::optional<std::uint64_t> ParseCount(const std::string& text);
+
 Result<Arguments> ParseArguments(const std::vector<std::string>& words,
                                  const std::set<std::string>& flagOptions,
                                  const std::set<std::string>& valueOptions);

@@ -34,5 +34,22 @@ TEST(Arguments, RejectsWhatItDoesNotKnow) {
   }
 }
 
+TEST(Arguments, CountsAreDecimalOrHexadecimal) {
+  const std::vector<std::pair<std::string, std::optional<std::uint64_t>>> cases = {
+      {"9", 9},
+      {"010", 10},  // not octal
+      {"0x100000000220000", 0x100000000220000},
+      {"18446744073709551615", UINT64_MAX},
+      {"18446744073709551616", std::nullopt},
+      {"", std::nullopt},
+      {"0x", std::nullopt},
+      {"-1", std::nullopt},
+      {"+1", std::nullopt},
+      {"1 ", std::nullopt},
+      {"12abc", std::nullopt},
+  };
+  for (const auto& [text, value] : cases) EXPECT_EQ(ParseCount(text), value) << text;
+}
+
 }  // namespace
 }  // namespace tessaril::cli

@@ -42,7 +42,12 @@ same_as_golden() {
 # Usage and help.
 expect 2 "no command" -- "$cli"
 expect 2 "unknown command" -- "$cli" frobnicate
-for command in info pages page scan tree definition export check; do
+for version in --version version; do
+  expect 0 "$version" -- "$cli" $version
+  contains "$work/out" "tessaril-cli " "$version"
+  contains "$work/out" "957 SQL Server 2022" "$version"
+done
+for command in info pages page scan tree definition export check version; do
   expect 0 "$command --help" -- "$cli" "$command" --help
   contains "$work/out" "usage: tessaril-cli $command" "$command --help"
 done
@@ -111,10 +116,25 @@ else
   same_as_golden "page/sql2008_pubs.1-193.txt"
   expect 0 "page with deleted records carved" -- "$cli" page "$corpus/sql2000_northwind/northwnd.mdf" 1:16 --carve
   same_as_golden "page/sql2000_northwind.1-16.carve.txt"
-  expect 1 "page 0" -- "$cli" page "$pubs" 1:0
-  contains "$work/err" "page 1:0 cannot be read" "page 0"
+  # Page forensics: the file header page, the boot page's fields, a table's
+  # values beside its bytes with the deleted rows marked, and pages that are
+  # not there.
+  pubs14="$corpus/sql2014_pubs/Pubs.mdf"
+  expect 0 "page 0" -- "$cli" page "$pubs14" 1:0
+  same_as_golden "page/sql2014_pubs.1-0.txt"
+  expect 0 "boot page of a 2022 file created in 2008 R2" -- "$cli" page "$corpus/sql2022_techblog/db.mdf" 1:9
+  contains "$work/out" "created in format version: 661 ( SQL Server 2008 R2)" "boot page fields"
+  expect 0 "page of deleted authors" -- "$cli" page "$pubs14" 1:304 --carve
+  same_as_golden "page/sql2014_pubs.1-304.carve.txt"
+  # A database upgraded from 2000: its pages name their unit by object id.
+  expect 0 "page of a table upgraded from 2000" -- "$cli" page "$corpus/sql2008r2_northwind/NORTHWND.MDF" 1:205
+  contains "$work/out" "table: dbo.Orders" "page of a table upgraded from 2000"
+  contains "$work/out" "    ShipName: " "page of a table upgraded from 2000"
+  expect 1 "page past the end" -- "$cli" page "$pubs" 1:288
+  contains "$work/err" "page 1:288 is past the end (288 pages)" "page past the end"
   expect 2 "bad page address" -- "$cli" page "$pubs" 9
   expect 1 "unknown file id" -- "$cli" page "$pubs" 3:100
+  contains "$work/err" "file 3 is not among the files opened" "unknown file id"
 
   # One flipped byte in a data page that carries a checksum.
   mkdir "$work/flipped"
@@ -170,14 +190,30 @@ else
   if [ "$(wc -l <"$work/out")" -eq 2156 ]; then ok; else bad "csv rows: 2155 rows and a header"; fi
   expect 0 "text rows say when more follow" -- "$cli" rows "$corpus/sql2008r2_northwind/NORTHWND.MDF" "Order Details"
   contains "$work/err" "more rows follow: --page 2" "text rows say when more follow"
-  expect 2 "--page with --all" -- "$cli" rows "$pubs" authors --page 2 --all
+  expect 2 "rows --page with --all" -- "$cli" rows "$pubs" authors --page 2 --all
+  contains "$work/err" "--page and --all exclude each other" "rows --page with --all"
+  expect 1 "rows past the last page" -- "$cli" rows "$pubs" authors --page 9 --format csv
+  if [ ! -s "$work/out" ]; then ok; else bad "rows past the last page write nothing on stdout"; fi
+  contains "$work/err" "page 9 is past the end: the table has 1 page(s) of rows" "rows past the last page"
+  # Where each row came from: the deleted Smith and the older White are carved
+  # from the free space of page 1:304.
+  for format in tsv json; do
+    expect 0 "rows --provenance as $format" -- "$cli" rows "$pubs14" authors --carve --provenance --format $format
+    same_as_golden "rows/sql2014_pubs.authors.carve.provenance.$format"
+  done
+  contains "$work/out" '"au_lname":"Smith","au_fname":"Meander","phone":"913 843-0462","address":"10 Mississippi Dr.","city":"Lawrence","state":"KS","zip":"66044","contract":0,"$status":"carved","$page":"1:304","$slot":23' "carved Smith"
+  # Wide characters line up in the text format.
+  expect 0 "rows of CJK text" -- "$cli" rows "$corpus/sql2017_student_zh/Student.mdf" Teach
+  same_as_golden "rows/sql2017_student_zh.Teach.txt"
   # Names as SQL Server takes them: any case, with the schema, in brackets.
   for name in AUTHORS dbo.authors "[dbo].[Authors]"; do
     expect 0 "rows of $name" -- "$cli" rows "$pubs" "$name" --format tsv
     same_as_golden "rows/sql2008_pubs.authors.tsv"
   done
   expect 1 "rows of a view" -- "$cli" rows "$pubs" titleview
-  contains "$work/err" "titleview is a view, not a table" "rows of a view"
+  contains "$work/err" "dbo.titleview is a view, not a table: 'tessaril-cli definition $pubs titleview' shows its definition" "rows of a view"
+  expect 1 "rows of a procedure" -- "$cli" rows "$pubs" DBO.BYROYALTY
+  contains "$work/err" "dbo.byroyalty is a procedure, not a table" "rows of a procedure"
   expect 1 "rows in another schema" -- "$cli" rows "$pubs" sys.authors
   contains "$work/err" "no table named sys.authors" "rows in another schema"
 
@@ -245,8 +281,14 @@ else
   log=$(ls "$work"/logs/CorvaneSQLDatabaseRec_log_*.txt 2>/dev/null | head -1)
   if [ -n "$log" ] && [ "$(head -c 6 "$log" | od -An -tx1 | tr -d ' \n')" = "fffe0d000a00" ]; then ok; else bad "scan log starts with FF FE 0D 00 0A 00"; fi
   if [ -n "$log" ] && iconv -f UTF-16LE -t UTF-8 "$log" | grep -q "Scanning of file starts..."; then ok; else bad "scan log holds the lines"; fi
-  expect 0 "scan without log" -- "$cli" scan "$pubs" --no-log --advanced
+  # Without --log-dir a scan writes nothing, not even into the desktop folder.
+  mkdir "$work/home"
+  expect 0 "scan without log" -- env HOME="$work/home" XDG_DESKTOP_DIR= "$cli" scan "$pubs" --advanced
   contains "$work/out" "Advanced mode is selected for file recovery." "advanced mode"
+  if [ -z "$(ls -A "$work/home")" ]; then ok; else bad "a scan without --log-dir leaves no file"; ls -R "$work/home"; fi
+  expect 0 "scan counting rows" -- "$cli" scan "$pubs14" --rows --carve --progress
+  same_as_golden "scan/sql2014_pubs.rows.txt"
+  contains "$work/err" "progress: 100% Mapping of Database Objects has been done" "progress lines"
   expect 0 "scan with a collation name" -- "$cli" scan "$pubs" --no-log --collation Latin1_General_CI_AS
   expect 1 "scan with an unknown collation" -- "$cli" scan "$pubs" --no-log --collation Nope_CI_AS
 

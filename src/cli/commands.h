@@ -1,6 +1,6 @@
 // The tessaril-cli commands. Each takes the words after its name and returns
-// the process exit status: 0 done, 1 the file could not be used, 2 usage;
-// check also returns 3 when it found damage.
+// the process exit status: 0 done, 1 the file could not be used (or what was
+// asked for is not in it), 2 usage, 3 check found damage, 130 stopped by Ctrl-C.
 #pragma once
 
 #include <string>
@@ -26,6 +26,7 @@ int ValueCommand(const std::vector<std::string>& words);
 int DefinitionCommand(const std::vector<std::string>& words);
 int ExportCommand(const std::vector<std::string>& words);
 int CheckCommand(const std::vector<std::string>& words);
+int VersionCommand(const std::vector<std::string>& words);
 // pages FILE --table NAME: the pages chosen for one table.
 int TablePagesCommand(const std::vector<std::string>& words);
 
@@ -42,5 +43,6 @@ extern const char* const kValueUsage;
 extern const char* const kDefinitionUsage;
 extern const char* const kExportUsage;
 extern const char* const kCheckUsage;
+extern const char* const kVersionUsage;
 
 }  // namespace tessaril::cli

@@ -7,6 +7,7 @@
 #include <optional>
 #include <set>
 
+#include "catalog/system_rows.h"
 #include "cli/arguments.h"
 #include "cli/command_line.h"
 #include "cli/commands.h"
@@ -35,11 +36,14 @@ const char* const kPagesUsage =
     "  --table NAME  the data pages chosen for a table, with the rowset and\n"
     "                allocation unit they were chosen through\n";
 const char* const kPageUsage =
-    "usage: tessaril-cli page FILE FILEID:PAGE [--deleted] [--carve]\n"
+    "usage: tessaril-cli page FILE FILEID:PAGE [--deleted] [--carve] [--no-values]\n"
     "  Every field of one page's header, with torn bits put back, then every\n"
-    "  slot and its record.\n"
-    "  --deleted   decode ghost (deleted) records too\n"
-    "  --carve     also look for deleted records in free space (implies --deleted)\n";
+    "  slot and its record. Page 0 is the file's header page, page 9 of file 1\n"
+    "  the boot page. On a data page of a table, each slot's column values\n"
+    "  follow its bytes (the file is scanned for its catalog first).\n"
+    "  --deleted    decode ghost (deleted) records too\n"
+    "  --carve      also look for deleted records in free space (implies --deleted)\n"
+    "  --no-values  only the bytes: no scan for the catalog\n";
 
 namespace {
 
@@ -59,17 +63,6 @@ Inspection OpenForInspection(const std::vector<std::string>& words, const char* 
   args = std::move(*line.args);
   std::unique_ptr<DatabaseFile> db = OpenDataFile(args.positional[0], mode);
   return {db ? kExitOk : kExitFailed, std::move(db)};
-}
-
-std::optional<std::uint64_t> ParseNumber(const std::string& text) {
-  if (text.empty()) return std::nullopt;
-  std::size_t used = 0;
-  try {
-    const std::uint64_t value = std::stoull(text, &used, 0);
-    if (used == text.size() && text[0] != '-') return value;
-  } catch (const std::exception&) {
-  }
-  return std::nullopt;
 }
 
 std::string DataOffsetText(const DatabaseFile& db) {
@@ -157,8 +150,13 @@ int InfoCommand(const std::vector<std::string>& words) {
   for (const auto& [unit, list] : db.inventory().iamPages) units.insert(unit);
   std::cout << "allocation units: " << units.size() << '\n'
             << "system pages: " << db.inventory().systemPageCount() << '\n';
+  // The 2000 layout keeps other tables under the same small ids.
+  const std::optional<CBootPage> boot = ReadBootPage(db);
+  const bool layout2000 = boot && boot->formatVersion < kFirst2005FormatVersion;
   for (const auto& [objectId, list] : db.inventory().systemPages) {
-    std::cout << "  object " << objectId << ": " << list.size() << '\n';
+    const std::string name = SystemTableName(objectId, layout2000);
+    std::cout << "  object " << objectId << (name.empty() ? "" : " (" + name + ")") << ": "
+              << list.size() << '\n';
   }
   return kExitOk;
 }
@@ -189,7 +187,7 @@ int PagesCommand(const std::vector<std::string>& words) {
     }
   }
   if (auto text = args.Value("--unit")) {
-    unit = ParseNumber(*text);
+    unit = ParseCount(*text);
     if (!unit) {
       PrintError("--unit takes an allocation unit id, not " + *text);
       return kExitUsage;
@@ -206,25 +204,46 @@ int PagesCommand(const std::vector<std::string>& words) {
   return kExitOk;
 }
 
+namespace {
+
+// Why a page cannot be shown: past the end of its file, or a file not opened.
+std::string UnreadablePageReason(const DatabaseFile& db, PageId id) {
+  const std::optional<std::uint64_t> pages = db.PageCountOf(id.fileId);
+  if (!pages) {
+    return "page " + ToString(id) + " cannot be read: file " + std::to_string(id.fileId) +
+           " is not among the files opened (the primary file is 1; secondary files are " +
+           "found beside it)";
+  }
+  return "page " + ToString(id) + " is past the end (" + std::to_string(*pages) + " pages)";
+}
+
+}  // namespace
+
 int PageCommand(const std::vector<std::string>& words) {
   Arguments args;
   Inspection in = OpenForInspection(words, kPageUsage, 2, {}, InventoryMode::kSkip, args,
-                                    {"--deleted", "--carve"});
+                                    {"--deleted", "--carve", "--no-values"});
   if (!in.db) return in.status;
   const std::string& address = args.positional[1];
   const std::size_t colon = address.find(':');
-  const auto fileId = ParseNumber(address.substr(0, colon));
+  const auto fileId = ParseCount(address.substr(0, colon));
   const auto number =
-      colon == std::string::npos ? std::nullopt : ParseNumber(address.substr(colon + 1));
+      colon == std::string::npos ? std::nullopt : ParseCount(address.substr(colon + 1));
   if (!fileId || !number || *fileId > UINT16_MAX || *number > INT32_MAX) {
     PrintError("a page is named FILEID:PAGE, for example 1:9, not " + address);
     return kExitUsage;
   }
   const PageId id{static_cast<std::uint16_t>(*fileId), static_cast<std::int32_t>(*number)};
-  const std::optional<HeaderedPage> page = in.db->ReadPage(id);
+  // The readers also give the zero-padded page just past the last whole
+  // one; a page that is not in the file is not shown.
+  const std::optional<std::uint64_t> pageCount = in.db->PageCountOf(id.fileId);
+  const bool inFile = pageCount && static_cast<std::uint64_t>(id.pageNumber) < *pageCount;
+  const std::optional<HeaderedPage> page = !inFile ? std::nullopt
+                                           : id.pageNumber == 0
+                                               ? in.db->ReadFileHeaderPage(id.fileId)
+                                               : in.db->ReadPage(id);
   if (!page) {
-    PrintError("page " + ToString(id) + " cannot be read",
-               "page 0, pages past the end of the file and files not opened are not read");
+    PrintError(UnreadablePageReason(*in.db, id));
     return kExitFailed;
   }
   const CPage_Header& h = page->header;
@@ -235,7 +254,7 @@ int PageCommand(const std::vector<std::string>& words) {
   };
   std::snprintf(hex, sizeof hex, "0x%08X", h.tornBits);
   const std::string tornBits = hex;
-  std::cout << "page: " << ToString(id) << '\n'
+  std::cout << "page: " << ToString(id) << (id.pageNumber == 0 ? " (file header page)" : "") << '\n'
             << "header version: " << int{h.headerVersion} << '\n'
             << "page type: " << h.pageType << " (" << PageTypeName(h.pageType) << ")\n"
             << "type flag bits: " << int{h.typeFlagBits} << '\n'
@@ -263,7 +282,15 @@ int PageCommand(const std::vector<std::string>& words) {
   if (h.pageType == kBootPageType) PrintBootPage(std::cout, bytes);
   if (h.pageType == kIamPageType) PrintIamPage(std::cout, bytes, *in.db);
   const PrimaryRecordPage records(*page, in.db.get(), options);
-  PrintRecords(std::cout, records);
+  // A data page shows its values as the table that owns it renders them.
+  std::optional<PageRows> rows;
+  if (h.pageType == kDataPageType && !args.Has("--no-values")) {
+    if (const ScanSnapshot scan = OpenDatabaseOf(args)) rows = ReadRowsOfPage(scan, id);
+    std::cout << "table: " << (rows ? rows->tableName : std::string("none found in the catalog"))
+              << '\n';
+  }
+  if (h.pageType == kFileHeaderPageType) PrintFileHeaderPage(std::cout, records);
+  PrintRecords(std::cout, records, rows ? &*rows : nullptr);
   return kExitOk;
 }
 

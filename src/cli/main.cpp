@@ -30,6 +30,7 @@ constexpr const char* kUsage =
     "                             the recovered tables, rows, keys and modules\n"
     "  check FILE [--format F]    the damage report: pages failing their checksum or\n"
     "                             torn check, broken headers, slots and links\n"
+    "  version                    the version and the file formats read\n"
     "\n"
     "'tessaril-cli COMMAND --help' tells more about a command.\n";
 
@@ -42,7 +43,7 @@ int main(int argc, char** argv) {
     (args.empty() ? std::cerr : std::cout) << kUsage;
     return args.empty() ? kExitUsage : kExitOk;
   }
-  const std::string& command = args[0];
+  const std::string command = args[0] == "--version" ? std::string("version") : args[0];
   const std::vector<std::string> rest(args.begin() + 1, args.end());
   if (command == "info") return InfoCommand(rest);
   if (command == "pages") return PagesCommand(rest);
@@ -56,6 +57,7 @@ int main(int argc, char** argv) {
   if (command == "definition") return DefinitionCommand(rest);
   if (command == "export") return ExportCommand(rest);
   if (command == "check") return CheckCommand(rest);
+  if (command == "version") return VersionCommand(rest);
   std::cerr << "tessaril-cli: unknown command " << command << "\n" << kUsage;
   return kExitUsage;
 }

@@ -54,7 +54,16 @@ std::unique_ptr<TableReader> OpenTableOf(const ScanSnapshot& scan, const std::st
   const Result<const CatalogObject*> object =
       FindObjectByName(scan->catalog, name, NameScope::kTables);
   if (!object) {
-    PrintError(object.error());
+    // A view, procedure or other module of the name: say which command shows it.
+    const Result<const CatalogObject*> other =
+        FindObjectByName(scan->catalog, name, NameScope::kObjects);
+    if (other && !IsTableType((*other)->type)) {
+      PrintError(QualifiedName(scan->catalog, **other) + " is a " + ObjectKindName((*other)->type) +
+                 ", not a table: 'tessaril-cli definition " + scan->db->path() + " " + name +
+                 "' shows its definition");
+    } else {
+      PrintError(object.error());
+    }
     return nullptr;
   }
   Result<std::unique_ptr<TableReader>> table = TableReader::Open(scan, (*object)->id, stop);

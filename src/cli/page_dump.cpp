@@ -1,14 +1,21 @@
 #include "cli/page_dump.h"
 
 #include "base/hex.h"
+#include "base/unicode.h"
 
 #include "storage/allocation_map.h"
 #include "storage/boot_page.h"
+#include "storage/boot_page_fields.h"
+#include "values/text_forms.h"
+#include "values/value_decoder.h"
 
 #include <cstdio>
 #include <string>
 
 namespace tessaril::cli {
+
+std::string HexText(ByteView bytes) { return HexDigits(bytes, false); }
+
 namespace {
 
 const char* RecordTypeName(std::int32_t type) {
@@ -88,9 +95,59 @@ void PrintRecord(std::ostream& out, const CPrimaryRecord& r) {
   out << "  record length: " << r.recordLength << '\n';
 }
 
+// The values the table renders from the record of one slot.
+void PrintRowValues(std::ostream& out, const PageRows& rows, std::size_t slot) {
+  for (const RenderedRow& row : rows.rows) {
+    if (row.id.slot != slot) continue;
+    out << "  row (" << RowOriginName(row.origin) << "):\n";
+    for (std::size_t i = 0; i < rows.columns.size() && i < row.cells.size(); ++i) {
+      const ColumnDef& column = rows.columns[i];
+      if (column.physicalOrdinal == kNoStorage || column.name.empty()) continue;
+      out << "    " << column.name << ": " << row.cells[i].Shown() << '\n';
+    }
+  }
+}
+
+// UTF-16 text of printable characters only: a name among the properties.
+std::optional<std::string> PrintableUtf16(ByteView bytes) {
+  if (bytes.size() < 2 || bytes.size() % 2 != 0) return std::nullopt;
+  for (std::size_t i = 0; i < bytes.size(); i += 2) {
+    const unsigned unit = bytes.At(i) | (unsigned{bytes.At(i + 1)} << 8);
+    if (unit < 0x20 || (unit >= 0xD800 && unit <= 0xDFFF) || unit == 0xFFFF) return std::nullopt;
+  }
+  return Utf16LeToUtf8(bytes);
+}
+
+// The file header record keeps the file's size in pages as property 4.
+constexpr std::size_t kFileSizeProperty = 4;
+
 }  // namespace
 
-std::string HexText(ByteView bytes) { return HexDigits(bytes, false); }
+void PrintFileHeaderPage(std::ostream& out, const PrimaryRecordPage& page) {
+  if (page.records().empty() || page.records()[0] == nullptr) return;
+  const CPrimaryRecord& r = *page.records()[0];
+  out << "file header record:\n";
+  for (std::size_t i = 0; i < r.values.size(); ++i) {
+    const RecordValue& v = r.values[i];
+    if (!v.hasData) continue;
+    const ByteView bytes = r.ValueBytes(v);
+    std::string text;
+    if (i == kFileSizeProperty && bytes.size() == 4) {
+      text = std::to_string(LoadU32(bytes, 0)) + " (file size in pages)";
+    } else if (bytes.size() == 16) {
+      text = UniqueIdentifierText(bytes);  // the binding and family ids
+    } else if (const auto name = PrintableUtf16(bytes)) {
+      text = "'" + *name + "'";
+    } else if (bytes.size() == 2) {
+      text = std::to_string(static_cast<std::int16_t>(LoadU16(bytes, 0)));
+    } else if (bytes.size() == 4) {
+      text = std::to_string(static_cast<std::int32_t>(LoadU32(bytes, 0)));
+    } else {
+      continue;
+    }
+    out << "  property " << i << ": " << text << '\n';
+  }
+}
 
 void PrintBootPage(std::ostream& out, ByteView page) {
   const CBootPage boot(page);
@@ -99,6 +156,25 @@ void PrintBootPage(std::ostream& out, ByteView page) {
       << "  database name: " << boot.databaseName << '\n'
       << "  collation id: " << boot.collationId << '\n';
   if (boot.unsupportedPageSize()) out << "  unsupported page size: this format uses 2 KB pages\n";
+  const std::optional<BootPageFields> f = ReadBootPageFields(page, boot.formatVersion);
+  if (!f) {
+    out << "  (the other fields of this format's boot page are not decoded)\n";
+    return;
+  }
+  const ByteView created(f->createDate.data(), f->createDate.size());
+  out << "  created in format version: " << f->createVersion << " ("
+      << VersionName(f->createVersion) << ")\n"
+      << "  created: " << DateTimeText(created) << '\n'
+      << "  database id: " << f->databaseId << '\n'
+      << "  compatibility level: " << f->compatibilityLevel << '\n'
+      << "  status: " << f->status << '\n'
+      << "  highest database timestamp: " << f->maxDbTimestamp << '\n'
+      << "  checkpoint log sequence number: " << ToString(f->checkpointLsn) << '\n'
+      << "  dbcc flags: " << f->dbccFlags << '\n'
+      << "  family id: "
+      << UniqueIdentifierText(ByteView(f->familyGuid.data(), f->familyGuid.size())) << '\n'
+      << "  first page of sysallocunits: " << ToString(f->firstAllocationUnitsPage) << '\n'
+      << "  next allocation unit id: " << f->nextAllocationUnitId << '\n';
 }
 
 void PrintIamPage(std::ostream& out, ByteView page, const DatabaseFile& db) {
@@ -118,7 +194,7 @@ void PrintIamPage(std::ostream& out, ByteView page, const DatabaseFile& db) {
     out << "    " << ToString(e.first) << " - " << ToString(e.last) << '\n';
 }
 
-void PrintRecords(std::ostream& out, const PrimaryRecordPage& page) {
+void PrintRecords(std::ostream& out, const PrimaryRecordPage& page, const PageRows* rows) {
   const auto& offsets = page.slotOffsets();
   const std::size_t firstCarved = offsets.size() - page.carvedCount();
   if (!page.passesSanityCheck()) out << "the header fails its check: no slot is read\n";
@@ -131,15 +207,20 @@ void PrintRecords(std::ostream& out, const PrimaryRecordPage& page) {
   }
   for (std::size_t i = 0; i < page.records().size(); ++i) {
     out << "slot " << i;
-    if (i >= firstCarved) out << " (carved)";
-    if (i < offsets.size()) out << " offset " << offsets[i];
     const auto& record = page.records()[i];
+    if (i >= firstCarved) {
+      out << " (carved)";
+    } else if (record != nullptr && record->recordType == kGhostDataRecord) {
+      out << " (ghost)";
+    }
+    if (i < offsets.size()) out << " offset " << offsets[i];
     if (record == nullptr) {
       out << ": no record\n";
       continue;
     }
     out << '\n';
     PrintRecord(out, *record);
+    if (rows != nullptr) PrintRowValues(out, *rows, i);
   }
 }
 

@@ -1,7 +1,9 @@
 #include "cli/row_output.h"
 
 #include <algorithm>
+#include <cstdio>
 
+#include "base/display_width.h"
 #include "base/unicode.h"
 #include "values/large_value.h"
 
@@ -20,9 +22,12 @@ std::string CsvField(const std::string& text, bool quoteEmpty) {
   return out + "\"";
 }
 
-// TSV keeps one row a line: tabs, line breaks and backslashes are escaped.
-std::string TsvField(const std::string& text) {
+// TSV and the text format keep one row a line: a tab, a line feed and a
+// carriage return are written \t, \n and \r. Everything else, a backslash
+// too, is written as it is.
+std::string OneLineField(std::string_view text) {
   std::string out;
+  out.reserve(text.size());
   for (char ch : text) {
     if (ch == '\t')
       out += "\\t";
@@ -30,16 +35,13 @@ std::string TsvField(const std::string& text) {
       out += "\\n";
     else if (ch == '\r')
       out += "\\r";
-    else if (ch == '\\')
-      out += "\\\\";
     else
       out += ch;
   }
   return out;
 }
 
-// Display width of UTF-8 text, one column a code point.
-std::size_t Width(const std::string& text) {
+std::size_t CharacterCount(const std::string& text) {
   std::size_t n = 0;
   for (std::size_t pos = 0; pos < text.size(); ++n) NextUtf8(text, pos);
   return n;
@@ -49,7 +51,7 @@ constexpr std::size_t kShownCharacters = 64;
 
 }  // namespace
 
-std::string JsonString(const std::string& text) {
+std::string JsonString(std::string_view text) {
   std::string out = "\"";
   for (char ch : text) {
     if (ch == '"' || ch == '\\') {
@@ -67,8 +69,35 @@ std::string JsonString(const std::string& text) {
   return out + "\"";
 }
 
+bool IsJsonNumber(const ColumnDef& column, std::string_view text) {
+  const std::size_t first = !text.empty() && text[0] == '-' ? 1 : 0;
+  if (first >= text.size() || text[first] < '0' || text[first] > '9') return false;
+  // JSON has no leading zeros: "0" and "0.5" but never "01".
+  if (text[first] == '0' && first + 1 < text.size() && text[first + 1] >= '0' &&
+      text[first + 1] <= '9') {
+    return false;
+  }
+  switch (column.typeCode) {
+    case kTinyintCode:
+    case kSmallintCode:
+    case kIntCode:
+    case kBitCode:
+      return text.find_first_not_of("0123456789", first) == std::string_view::npos;
+    case kBigintCode:
+      // Up to 15 digits always fits 2^53; 16 digits only up to 9007199254740992.
+      return text.find_first_not_of("0123456789", first) == std::string_view::npos &&
+             (text.size() - first < 16 ||
+              (text.size() - first == 16 && text.substr(first) <= "9007199254740992"));
+    case kFloatCode:
+    case kRealCode:
+      return text.find_first_not_of("0123456789.-+eE", first) == std::string_view::npos;
+    default:
+      return false;
+  }
+}
+
 Cell ShortenedCell(Cell cell) {
-  const std::size_t characters = Width(cell.text);
+  const std::size_t characters = CharacterCount(cell.text);
   if (characters <= kShownCharacters) return cell;
   std::size_t cut = 0;
   for (std::size_t n = 0; n < kShownCharacters; ++n) NextUtf8(cell.text, cut);
@@ -86,16 +115,22 @@ std::optional<RowFormat> ParseRowFormat(const std::string& name) {
 }
 
 RowWriter::RowWriter(std::ostream& out, RowFormat format, const std::vector<ColumnDef>& columns,
-                     bool shortenLargeValues)
-    : out_(out), format_(format) {
+                     RowWriterOptions options)
+    : out_(out), format_(format), options_(options) {
   for (std::size_t i = 0; i < columns.size(); ++i) {
     if (columns[i].physicalOrdinal == kNoStorage || columns[i].name.empty()) continue;
     shown_.push_back(i);
-    shortened_.push_back(shortenLargeValues && HoldsLargeValues(columns[i]));
+    columns_.push_back(columns[i]);
     names_.push_back(columns[i].name);
   }
+  if (options_.provenance)
+    names_.insert(names_.end(), std::begin(kProvenanceColumns), std::end(kProvenanceColumns));
   if (format_ == RowFormat::kText) pending_.push_back(names_);
-  if (format_ == RowFormat::kTsv || format_ == RowFormat::kCsv) WriteHeader();
+  if (format_ == RowFormat::kTsv || format_ == RowFormat::kCsv) {
+    std::vector<Cell> header;
+    for (const std::string& name : names_) header.push_back(Cell::Text(name));
+    WriteLine(header);
+  }
 }
 
 std::vector<Cell> RowWriter::Cells(const RenderedRow& row) const {
@@ -103,8 +138,17 @@ std::vector<Cell> RowWriter::Cells(const RenderedRow& row) const {
   for (std::size_t k = 0; k < shown_.size(); ++k) {
     const std::size_t i = shown_[k];
     Cell cell = i < row.cells.size() ? row.cells[i] : Cell();
-    if (shortened_[k] && !cell.null) cell = ShortenedCell(std::move(cell));
+    if (format_ != RowFormat::kText) {
+      cell.text = std::string(DataText(cell, columns_[k]));
+    } else if (options_.shortenLargeValues && HoldsLargeValues(columns_[k]) && !cell.null) {
+      cell = ShortenedCell(std::move(cell));
+    }
     cells.push_back(std::move(cell));
+  }
+  if (options_.provenance) {
+    cells.push_back(Cell::Text(RowOriginName(row.origin)));
+    cells.push_back(Cell::Text(ToString(row.id.page)));
+    cells.push_back(Cell::Text(std::to_string(row.id.slot)));
   }
   return cells;
 }
@@ -113,16 +157,10 @@ void RowWriter::Write(const RenderedRow& row) {
   std::vector<Cell> cells = Cells(row);
   if (format_ == RowFormat::kText) {
     std::vector<std::string> texts;
-    for (const Cell& cell : cells) texts.emplace_back(cell.Shown());
+    for (const Cell& cell : cells) texts.push_back(OneLineField(cell.Shown()));
     pending_.push_back(std::move(texts));
     return;
   }
-  WriteLine(cells);
-}
-
-void RowWriter::WriteHeader() {
-  std::vector<Cell> cells;
-  for (const std::string& name : names_) cells.push_back(Cell::Text(name));
   WriteLine(cells);
 }
 
@@ -130,8 +168,15 @@ void RowWriter::WriteLine(const std::vector<Cell>& cells) {
   if (format_ == RowFormat::kJson) {
     out_ << '{';
     for (std::size_t i = 0; i < cells.size(); ++i) {
-      out_ << (i ? "," : "") << JsonString(names_[i]) << ':'
-           << (cells[i].null ? "null" : JsonString(cells[i].text));
+      out_ << (i ? "," : "") << JsonString(names_[i]) << ':';
+      if (cells[i].null) {
+        out_ << "null";
+      } else if (i < columns_.size() ? IsJsonNumber(columns_[i], cells[i].text)
+                                     : names_[i] == "$slot") {
+        out_ << cells[i].text;
+      } else {
+        out_ << JsonString(cells[i].text);
+      }
     }
     out_ << "}\n";
     return;
@@ -143,7 +188,7 @@ void RowWriter::WriteLine(const std::vector<Cell>& cells) {
     if (format_ == RowFormat::kCsv) {
       out_ << (cells[i].null ? std::string() : CsvField(cells[i].text, true));
     } else {
-      out_ << TsvField(std::string(cells[i].Shown()));
+      out_ << OneLineField(cells[i].Shown());
     }
   }
   out_ << (format_ == RowFormat::kCsv ? "\r\n" : "\n");
@@ -151,16 +196,17 @@ void RowWriter::WriteLine(const std::vector<Cell>& cells) {
 
 void RowWriter::Finish() {
   if (format_ != RowFormat::kText) return;
+  // Columns are padded to the widest value as a terminal shows it: wide
+  // (CJK) characters take two columns, combining marks none.
   std::vector<std::size_t> widths(names_.size(), 0);
-  for (const auto& cells : pending_) {
-    for (std::size_t i = 0; i < cells.size(); ++i)
-      widths[i] = std::max(widths[i], Width(TsvField(cells[i])));
+  for (const auto& texts : pending_) {
+    for (std::size_t i = 0; i < texts.size(); ++i)
+      widths[i] = std::max(widths[i], DisplayWidth(texts[i]));
   }
-  for (const auto& cells : pending_) {
-    for (std::size_t i = 0; i < cells.size(); ++i) {
-      const std::string text = TsvField(cells[i]);
-      out_ << text;
-      if (i + 1 < cells.size()) out_ << std::string(widths[i] - Width(text) + 2, ' ');
+  for (const auto& texts : pending_) {
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+      out_ << texts[i];
+      if (i + 1 < texts.size()) out_ << std::string(widths[i] - DisplayWidth(texts[i]) + 2, ' ');
     }
     out_ << '\n';
   }

@@ -1,7 +1,9 @@
 // Scan events for a terminal: log lines on stdout, progress and errors on
-// stderr. The progress bar is drawn only when stderr is a terminal.
+// stderr. The progress bar is drawn when stderr is a terminal; otherwise, when
+// asked for, progress is written as plain lines (one a status or ten per cent).
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -12,7 +14,8 @@ namespace tessaril::cli {
 
 class TerminalEvents final : public ScanEvents {
  public:
-  explicit TerminalEvents(bool printLogLines = true);
+  enum class Progress { kWhenTerminal, kLines };
+  explicit TerminalEvents(bool printLogLines = true, Progress progress = Progress::kWhenTerminal);
   ~TerminalEvents() override;
 
   void ProgressRange(std::uint64_t low, std::uint64_t high) override;
@@ -20,7 +23,8 @@ class TerminalEvents final : public ScanEvents {
   void StatusText(std::string_view text) override;
   void Fatal(std::string_view text, std::string_view detail) override;
   void LogLine(std::string_view text) override;
-  void CaptionText(std::string_view) override {}
+  // Shown after the status on the progress bar, at most ten times a second.
+  void CaptionText(std::string_view text) override;
   // The boxes repeat what the log lines already said.
   void InformationBox(std::string_view) override {}
   void ProgressVisible(bool visible) override;
@@ -33,6 +37,7 @@ class TerminalEvents final : public ScanEvents {
   void ClearLine();
 
   bool interactive_;
+  bool progressLines_;
   bool printLogLines_;
   bool fatalReported_ = false;
   bool drawn_ = false;
@@ -41,6 +46,8 @@ class TerminalEvents final : public ScanEvents {
   std::uint64_t position_ = 0;
   int lastPercent_ = -1;
   std::string status_;
+  std::string caption_;
+  std::chrono::steady_clock::time_point captionDrawn_;
 };
 
 // "tessaril-cli: message (detail)" on stderr.

@@ -95,10 +95,10 @@ Status CsvWriter::BeginTable(const ExportedTable& table) {
 
 std::string CsvWriter::Field(const ExportedTable& table, const RenderedRow& row,
                              std::size_t column) {
-  const Cell& cell = column < row.cells.size() ? row.cells[column] : Cell();
-  if (cell.null) return {};
+  const Cell& cell = CellOf(row, column);
   const ColumnDef& c = table.layout->columns[column];
-  if (c.typeCode == kBitCode) return cell.text == "True" ? "1" : cell.text == "False" ? "0" : "";
+  if (cell.null || !ReadsAsItsType(cell, c)) return {};
+  if (c.typeCode == kBitCode) return std::string(DataText(cell, c));
   if (cell.binary && !blobFolder_.empty()) {
     const std::string name = TableFileName(scan_.catalog, *table.object, table.plainName) + "." +
                              std::to_string(rowNumber_) + "." + SafeFilePart(c.name) + ".bin";

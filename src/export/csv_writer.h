@@ -31,7 +31,6 @@ class CsvWriter final : public TableWriter {
   Status EndTable(const ExportedTable& table) override;
   Status Finish(const std::vector<SchemaStatement>& constraints,
                 const std::vector<SchemaStatement>& modules) override;
-  std::uint64_t unreadableValues() const override { return 0; }
 
  private:
   CsvWriter(std::string folder, std::string blobFolder, const ScanResult& scan)

@@ -52,19 +52,40 @@ bool HasIdentity(const TableLayout& layout) {
   return false;
 }
 
+// Counts the values of a row that do not read as their type, keeping
+// where the first of them are.
+void NoteUnreadable(const ExportedTable& target, const RenderedRow& row, ExportSummary& summary) {
+  for (std::size_t i : target.columns) {
+    const ColumnDef& column = target.layout->columns[i];
+    if (!IsInsertable(column) || ReadsAsItsType(CellOf(row, i), column)) continue;
+    ++summary.unreadableValues;
+    if (summary.unreadablePlaces.size() < kUnreadablePlacesKept) {
+      summary.unreadablePlaces.push_back(target.quotedName + " " + ToString(row.id.page) +
+                                         " slot " + std::to_string(row.id.slot) + ", column " +
+                                         column.name);
+    }
+  }
+}
+
 // One pass over a table's pages, writing the rows of one kind.
 Status WritePass(TableReader& table, TableWriter& writer, const ExportedTable& target,
-                 ScanEvents& events, std::uint64_t& written) {
+                 ScanEvents& events, std::uint64_t& written, ExportSummary& summary) {
   if (Status begun = writer.BeginTable(target); !begun) return begun;
   Status status;
   std::vector<const RenderedRow*> rows;
-  table.ForEachPage(events, [&](const GridPage& page) {
+  // The pager's own reports (a caption and a log line a row, progress over
+  // its pages) are for the record grid; the export reports per page.
+  ScanEvents pagerEvents;
+  table.ForEachPage(pagerEvents, [&](const GridPage& page) {
     rows.clear();
     for (const RenderedRow& row : page.rows) {
-      if (row.deleted() == target.deletedRows) rows.push_back(&row);
+      if (row.deleted() != target.deletedRows) continue;
+      rows.push_back(&row);
+      NoteUnreadable(target, row, summary);
     }
     status = writer.WriteRows(target, rows);
     written += rows.size();
+    events.CaptionText(target.quotedName + ": " + std::to_string(written) + " rows written");
     return status.ok();
   });
   if (!status) return status;
@@ -96,7 +117,8 @@ Result<ExportSummary> RunExport(const ScanSnapshot& scan, const ExportRequest& r
     ExportedTable target{
         &object, &layout, quoted, object.name, ExportedColumns(layout), false, HasIdentity(layout)};
     std::uint64_t live = 0;
-    if (Status s = WritePass(**reader, **writer, target, events, live); !s) return s.failure();
+    if (Status s = WritePass(**reader, **writer, target, events, live, summary); !s)
+      return s.failure();
     std::uint64_t deleted = 0;
     if (withDeleted && !stop.requested()) {
       ExportedTable deletedTarget = target;
@@ -106,7 +128,7 @@ Result<ExportSummary> RunExport(const ScanSnapshot& scan, const ExportRequest& r
                                                ? "dbo"
                                                : scan->catalog.SchemaName(object.schemaId)) +
                                  "." + QuoteName(deletedTarget.plainName);
-      if (Status s = WritePass(**reader, **writer, deletedTarget, events, deleted); !s) {
+      if (Status s = WritePass(**reader, **writer, deletedTarget, events, deleted, summary); !s) {
         return s.failure();
       }
     }
@@ -126,7 +148,6 @@ Result<ExportSummary> RunExport(const ScanSnapshot& scan, const ExportRequest& r
   if (Status finished = (*writer)->Finish(constraints, modules); !finished) {
     return finished.failure();
   }
-  summary.unreadableValues = (*writer)->unreadableValues();
   return summary;
 }
 

@@ -31,15 +31,21 @@ struct ExportSummary {
   std::size_t tables = 0;
   std::uint64_t rows = 0;
   std::uint64_t deletedRows = 0;  // ghost and carved rows, in the tables of deleted rows
+  // Values that do not read as their column's type, written as NULL, and
+  // where the first of them are: "[dbo].[T] 1:205 slot 3, column C".
   std::uint64_t unreadableValues = 0;
+  std::vector<std::string> unreadablePlaces;
   std::vector<std::string> skipped;  // tables that could not be read, with the reason
 };
 
 inline constexpr const char* kExportStoppedText = "The export was stopped; nothing was written.";
 
+inline constexpr std::size_t kUnreadablePlacesKept = 20;
+
 // Runs the export. Deleted rows are exported (to "T$deleted" tables) when
 // the scan shows them. Progress goes to events: the range over the tables, a
-// status line per table, a log line per table with its row counts.
+// status line per table, the caption with the rows written so far after
+// each page of rows, a log line per table with its row counts.
 Result<ExportSummary> RunExport(const ScanSnapshot& scan, const ExportRequest& request,
                                 ScanEvents& events, const StopFlag& stop);
 

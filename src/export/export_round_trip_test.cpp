@@ -298,5 +298,44 @@ TEST(ExportedFiles, AStoppedOrFailedExportLeavesNothing) {
   EXPECT_NE(refused.error().find("refusing to write"), std::string::npos);
 }
 
+// A value the renderer cannot read (a datetime whose time of day is past
+// midnight) is NULL in every format, counted, and named by table, page,
+// slot and column; the rows around it are whole.
+TEST(ExportedFiles, AnUnreadableValueIsNullAndNamed) {
+  TESSARIL_REQUIRE_CORPUS();
+  const auto file = testing::FindCorpusFile("sql2008r2_northwind");
+  ASSERT_TRUE(file);
+  const testing::TempDir dir;
+  const fs::path copy = dir.path() / "damaged.mdf";
+  fs::copy_file(file->path, copy);
+  {
+    // Order 10248's OrderDate, 1996-07-04 00:00: ticks 0, day 35248.
+    std::fstream bytes(copy, std::ios::in | std::ios::out | std::ios::binary);
+    const std::string s{std::istreambuf_iterator<char>(bytes), std::istreambuf_iterator<char>()};
+    const std::size_t at = s.find(std::string("\0\0\0\0\xB0\x89\0\0", 8));
+    ASSERT_NE(at, std::string::npos);
+    bytes.seekp(static_cast<std::streamoff>(at));
+    bytes.write("\xFF\xFF\xFF\xFF", 4);
+  }
+  const ScanSnapshot scan = testing::OpenScan(copy.string());
+  ASSERT_TRUE(scan);
+  for (ExportFormat format :
+       {ExportFormat::kSqlScript, ExportFormat::kCsv, ExportFormat::kSqlite}) {
+    const fs::path to = dir.path() / ("out" + std::to_string(static_cast<int>(format)));
+    const ExportSummary summary = Export(scan, format, to);
+    EXPECT_EQ(summary.rows, 3308u);
+    EXPECT_EQ(summary.unreadableValues, 1u);
+    EXPECT_EQ(summary.unreadablePlaces,
+              std::vector<std::string>{"[dbo].[Orders] 1:205 slot 0, column OrderDate"});
+    if (format == ExportFormat::kCsv) {
+      const auto csv = ReadCsv(to / "Orders.csv");
+      ASSERT_GT(csv.size(), 2u);
+      EXPECT_EQ(csv[1][3].text, "");
+      EXPECT_FALSE(csv[1][3].quoted);  // NULL, not the empty string
+      EXPECT_EQ(csv[1][4].text, "1996-08-01 00:00:00.000");
+    }
+  }
+}
+
 }  // namespace
 }  // namespace tessaril

@@ -10,7 +10,9 @@ std::vector<std::string> ExportSummaryLines(const ExportSummary& summary,
   std::vector<std::string> lines{done + " to " + request.destination};
   if (summary.unreadableValues > 0) {
     lines.push_back(std::to_string(summary.unreadableValues) +
-                    " value(s) could not be read and were written as NULL");
+                    " value(s) could not be read and were written as NULL:");
+    for (const std::string& place : summary.unreadablePlaces) lines.push_back("  " + place);
+    if (summary.unreadableValues > summary.unreadablePlaces.size()) lines.push_back("  ...");
   }
   for (const std::string& skipped : summary.skipped) lines.push_back("skipped " + skipped);
   return lines;

@@ -33,6 +33,11 @@ std::string WithCrLf(const std::string& text) {
 
 }  // namespace
 
+const Cell& CellOf(const RenderedRow& row, std::size_t column) {
+  static const Cell kNull = Cell::Null();
+  return column < row.cells.size() ? row.cells[column] : kNull;
+}
+
 std::vector<std::string> ProvenanceValues(const RenderedRow& row) {
   return {RowOriginName(row.origin), ToString(row.id.page), std::to_string(row.id.slot)};
 }
@@ -49,8 +54,8 @@ std::string TableDefinition(const ScanResult& scan, const ExportedTable& table) 
       {"[$status] varchar(9) NOT NULL", "[$page] varchar(16) NOT NULL", "[$slot] int NOT NULL"});
 }
 
-std::string InsertStatement(const ExportedTable& table, const std::vector<const RenderedRow*>& rows,
-                            std::uint64_t& unreadable) {
+std::string InsertStatement(const ExportedTable& table,
+                            const std::vector<const RenderedRow*>& rows) {
   const std::vector<ColumnDef>& columns = table.layout->columns;
   std::string text = "INSERT INTO " + table.quotedName + " (";
   bool first = true;
@@ -68,10 +73,8 @@ std::string InsertStatement(const ExportedTable& table, const std::vector<const 
     first = true;
     for (std::size_t i : table.columns) {
       if (!IsInsertable(columns[i])) continue;
-      bool bad = false;
-      const Cell cell = i < rows[r]->cells.size() ? rows[r]->cells[i] : Cell::Null();
-      text += (first ? "" : ", ") + SqlLiteral(cell, columns[i], bad);
-      if (bad) ++unreadable;
+      bool unreadable = false;  // counted by the export, written as NULL
+      text += (first ? "" : ", ") + SqlLiteral(CellOf(*rows[r], i), columns[i], unreadable);
       first = false;
     }
     if (table.deletedRows) {
@@ -123,7 +126,7 @@ Status SqlScriptWriter::BeginTable(const ExportedTable& table) {
 Status SqlScriptWriter::WriteRows(const ExportedTable& table,
                                   const std::vector<const RenderedRow*>& rows) {
   if (schemaOnly_ || rows.empty()) return {};
-  return Write(InsertStatement(table, rows, unreadable_) + kGo);
+  return Write(InsertStatement(table, rows) + kGo);
 }
 
 Status SqlScriptWriter::EndTable(const ExportedTable& table) {

@@ -25,7 +25,6 @@ class SqlScriptWriter final : public TableWriter {
   Status EndTable(const ExportedTable& table) override;
   Status Finish(const std::vector<SchemaStatement>& constraints,
                 const std::vector<SchemaStatement>& modules) override;
-  std::uint64_t unreadableValues() const override { return unreadable_; }
 
  private:
   SqlScriptWriter(OutputFile out, std::FILE* file, const ScanResult& scan, bool schemaOnly)
@@ -36,15 +35,14 @@ class SqlScriptWriter final : public TableWriter {
   std::FILE* file_;
   const ScanResult& scan_;
   bool schemaOnly_;
-  std::uint64_t unreadable_ = 0;
 };
 
 // The script's statements for a table: CREATE TABLE, and for a table of
 // deleted rows the same with the provenance columns (and no identity).
 std::string TableDefinition(const ScanResult& scan, const ExportedTable& table);
 // "INSERT INTO [dbo].[T] ([a], [b]) VALUES\r\n(1, N'x'),\r\n(2, NULL);" for up
-// to 1000 rows; counts the values that could not be read.
-std::string InsertStatement(const ExportedTable& table, const std::vector<const RenderedRow*>& rows,
-                            std::uint64_t& unreadable);
+// to 1000 rows.
+std::string InsertStatement(const ExportedTable& table,
+                            const std::vector<const RenderedRow*>& rows);
 
 }  // namespace tessaril

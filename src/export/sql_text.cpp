@@ -1,15 +1,15 @@
 #include "export/sql_text.h"
 
-#include <cstdlib>
-
 namespace tessaril {
 namespace {
 
-bool IsNumber(const std::string& text) {
-  if (text.empty()) return false;
-  char* end = nullptr;
-  std::strtod(text.c_str(), &end);
-  return end == text.c_str() + text.size() && text.find_first_of("nNiI") == std::string::npos;
+// A number as the renderer writes them ("-12.5", "1.5E+20"): a digit first,
+// after a sign, and nothing but digits, a point, an exponent and signs; never
+// NaN or infinity.
+bool IsNumber(std::string_view text) {
+  const std::size_t first = !text.empty() && text[0] == '-' ? 1 : 0;
+  return first < text.size() && text[first] >= '0' && text[first] <= '9' &&
+         text.find_first_not_of("0123456789.+-eE", first) == std::string_view::npos;
 }
 
 const char* ClrTypeName(std::int32_t typeCode) {
@@ -57,9 +57,47 @@ bool IsInsertable(const ColumnDef& column) {
          column.typeCode != kTimestampCode;
 }
 
+bool ReadsAsItsType(const Cell& cell, const ColumnDef& column) {
+  if (cell.null) return true;
+  const std::string& text = cell.text;
+  switch (column.typeCode) {
+    case kCharCode:
+    case kVarcharCode:
+    case kTextCode:
+    case kNcharCode:
+    case kNvarcharCode:
+    case kNtextCode:
+    case kXmlCode:
+    case kSqlVariantCode:
+      return true;
+    case kUniqueIdentifierCode:
+      return text.size() == 36;
+    case kBitCode:
+      return text == "True" || text == "False" || text == "1" || text == "0";
+    case kDateTimeCode:
+    case kSmallDateTimeCode:
+    case kDateCode:
+    case kDateTime2Code:
+    case kDateTimeOffsetCode:
+    case kTimeCode:
+      return !text.empty();
+    case kBinaryCode:
+    case kVarbinaryCode:
+    case kImageCode:
+    case kTimestampCode:
+      return cell.binary || text.empty();
+    case kHierarchyIdCode:
+    case kGeometryCode:
+    case kClrCode:
+      return cell.binary;
+    default:
+      return IsNumber(text);
+  }
+}
+
 std::string SqlLiteral(const Cell& cell, const ColumnDef& column, bool& unreadable) {
-  unreadable = false;
-  if (cell.null) return "NULL";
+  unreadable = !ReadsAsItsType(cell, column);
+  if (cell.null || unreadable) return "NULL";
   const std::string& text = cell.text;
   switch (column.typeCode) {
     case kCharCode:
@@ -73,46 +111,32 @@ std::string SqlLiteral(const Cell& cell, const ColumnDef& column, bool& unreadab
     case kSqlVariantCode:
       return StringLiteral(text, true);
     case kUniqueIdentifierCode:
-      if (text.size() == 36) return StringLiteral(text, false);
-      break;
+      return StringLiteral(text, false);
     case kBitCode:
-      if (text == "True" || text == "1") return "1";
-      if (text == "False" || text == "0") return "0";
-      break;
+      return text == "True" || text == "1" ? "1" : "0";
     case kDateTimeCode:
     case kSmallDateTimeCode:
-      if (!text.empty()) return Converted("datetime", text);
-      break;
+      return Converted("datetime", text);
     case kDateCode:
-      if (!text.empty()) return Converted("date", text);
-      break;
+      return Converted("date", text);
     case kDateTime2Code:
-      if (!text.empty()) return Converted("datetime2(7)", text);
-      break;
+      return Converted("datetime2(7)", text);
     case kDateTimeOffsetCode:
-      if (!text.empty()) return Converted("datetimeoffset(7)", text);
-      break;
+      return Converted("datetimeoffset(7)", text);
     case kTimeCode:
-      if (!text.empty()) return "CAST(" + StringLiteral(text, false) + " AS time(7))";
-      break;
+      return "CAST(" + StringLiteral(text, false) + " AS time(7))";
     case kBinaryCode:
     case kVarbinaryCode:
     case kImageCode:
     case kTimestampCode:
-      if (cell.binary) return text;
-      if (text.empty()) return "0x";
-      break;
+      return cell.binary ? text : "0x";
     case kHierarchyIdCode:
     case kGeometryCode:
     case kClrCode:
-      if (cell.binary) return "CAST(" + text + " AS " + ClrTypeName(column.typeCode) + ")";
-      break;
+      return "CAST(" + text + " AS " + ClrTypeName(column.typeCode) + ")";
     default:
-      if (IsNumber(text)) return text;
-      break;
+      return text;
   }
-  unreadable = true;
-  return "NULL";
 }
 
 }  // namespace tessaril

@@ -18,12 +18,17 @@ std::string QuotedObjectName(const Catalog& catalog, const CatalogObject& object
 // "'text'" with quotes doubled; "N'text'" for Unicode text.
 std::string StringLiteral(std::string_view text, bool unicode);
 
+// Whether a cell holds a value of its column's type: NULL, any text of a
+// text column, and for the other types a text of the type's form. The
+// renderer gives an empty text for a value it could not read; every
+// format writes such a value as NULL and the export counts it.
+bool ReadsAsItsType(const Cell& cell, const ColumnDef& column);
+
 // The literal of one cell: NULL, a number as rendered, 1 or 0 for bit,
 // 'text' or N'text' by the column's type, 0x... for binary values, the date
 // and time types through CONVERT(type, '...', 121) (CAST for time, whose
-// text is ISO), the CLR types as CAST(0x... AS type). A value the renderer
-// could not read (an empty text of a type that is no text) gives NULL and
-// sets unreadable.
+// text is ISO), the CLR types as CAST(0x... AS type). A value that does not
+// read as its type gives NULL and sets unreadable.
 std::string SqlLiteral(const Cell& cell, const ColumnDef& column, bool& unreadable);
 
 // Whether a column takes a value in an INSERT: stored, named, and not a

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <charconv>
 #include <cstdlib>
 
 #include "base/hex.h"
@@ -10,59 +11,75 @@
 namespace tessaril {
 namespace {
 
-// Binds a cell by the column's affinity; false when its text does not read
-// as that kind of value (it is then bound as NULL).
-bool BindCell(sqlite3_stmt* statement, int index, const Cell& cell, const ColumnDef& column) {
-  if (cell.null) return sqlite3_bind_null(statement, index) == SQLITE_OK;
-  const std::string affinity = SqliteAffinity(column);
-  const std::string& text = cell.text;
-  if (affinity == "INTEGER") {
-    if (column.typeCode == kBitCode && (text == "True" || text == "False")) {
-      sqlite3_bind_int64(statement, index, text == "True" ? 1 : 0);
-      return true;
-    }
-    char* end = nullptr;
-    const long long value = std::strtoll(text.c_str(), &end, 10);
-    if (text.empty() || end != text.c_str() + text.size()) {
-      sqlite3_bind_null(statement, index);
-      return false;
-    }
-    sqlite3_bind_int64(statement, index, value);
-    return true;
-  }
-  if (affinity == "REAL") {
-    char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    if (text.empty() || end != text.c_str() + text.size()) {
-      sqlite3_bind_null(statement, index);
-      return false;
-    }
-    sqlite3_bind_double(statement, index, value);
-    return true;
-  }
-  if (affinity == "BLOB" && cell.binary) {
-    const std::vector<std::uint8_t> bytes = DecodeHexDigits(std::string_view(text).substr(2));
-    sqlite3_bind_blob64(statement, index, bytes.data(), bytes.size(), SQLITE_TRANSIENT);
-    return true;
-  }
-  sqlite3_bind_text64(statement, index, text.data(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
-  return true;
+// The text of a cell as the number it reads as.
+bool ParsedInteger(const std::string& text, long long& value) {
+  const char* end = text.data() + text.size();
+  const std::from_chars_result read = std::from_chars(text.data(), end, value);
+  return !text.empty() && read.ec == std::errc() && read.ptr == end;
 }
 
 }  // namespace
 
-const char* SqliteAffinity(const ColumnDef& column) {
-  if (IsBinaryType(column.typeCode)) return "BLOB";
+void SqliteWriter::BindCell(int index, const Cell& cell, const ColumnDef& column,
+                            Affinity affinity) {
+  const std::string& text = cell.text;
+  if (cell.null || !ReadsAsItsType(cell, column)) {
+    sqlite3_bind_null(insert_, index);
+    return;
+  }
+  long long integer = 0;
+  switch (affinity) {
+    case Affinity::kInteger:
+      if (column.typeCode == kBitCode) {
+        sqlite3_bind_int64(insert_, index, DataText(cell, column) == "1" ? 1 : 0);
+      } else if (ParsedInteger(text, integer)) {
+        sqlite3_bind_int64(insert_, index, integer);
+      } else {
+        sqlite3_bind_null(insert_, index);
+      }
+      return;
+    case Affinity::kReal:
+      sqlite3_bind_double(insert_, index, std::strtod(text.c_str(), nullptr));
+      return;
+    case Affinity::kBlob:
+      if (cell.binary) {
+        DecodeHexDigitsInto(std::string_view(text).substr(2), blob_);
+        sqlite3_bind_blob64(insert_, index, blob_.data(), blob_.size(), SQLITE_TRANSIENT);
+        return;
+      }
+      break;
+    case Affinity::kText:
+      break;
+  }
+  // The row outlives the step that reads the binding.
+  sqlite3_bind_text64(insert_, index, text.data(), text.size(), SQLITE_STATIC, SQLITE_UTF8);
+}
+
+Affinity AffinityOf(const ColumnDef& column) {
+  if (IsBinaryType(column.typeCode)) return Affinity::kBlob;
   switch (column.typeCode) {
     case kBigintCode:
     case kIntCode:
     case kSmallintCode:
     case kTinyintCode:
     case kBitCode:
-      return "INTEGER";
+      return Affinity::kInteger;
     case kFloatCode:
     case kRealCode:
+      return Affinity::kReal;
+    default:
+      return Affinity::kText;
+  }
+}
+
+const char* SqliteAffinity(const ColumnDef& column) {
+  switch (AffinityOf(column)) {
+    case Affinity::kInteger:
+      return "INTEGER";
+    case Affinity::kReal:
       return "REAL";
+    case Affinity::kBlob:
+      return "BLOB";
     default:
       return "TEXT";
   }
@@ -127,8 +144,10 @@ Status SqliteWriter::BeginTable(const ExportedTable& table) {
   std::string create = "CREATE TABLE " + SqliteName(table.plainName) + " (";
   std::string insert = "INSERT INTO " + SqliteName(table.plainName) + " VALUES (";
   int count = 0;
+  bound_.clear();
   for (std::size_t i : table.columns) {
     if (!IsInsertable(columns[i])) continue;
+    bound_.push_back({i, AffinityOf(columns[i])});
     create += std::string(count == 0 ? "" : ", ") + SqliteName(columns[i].name) + " " +
               SqliteAffinity(columns[i]);
     insert += count == 0 ? "?" : ", ?";
@@ -152,10 +171,8 @@ Status SqliteWriter::WriteRows(const ExportedTable& table,
   const std::vector<ColumnDef>& columns = table.layout->columns;
   for (const RenderedRow* row : rows) {
     int index = 1;
-    for (std::size_t i : table.columns) {
-      if (!IsInsertable(columns[i])) continue;
-      const Cell cell = i < row->cells.size() ? row->cells[i] : Cell::Null();
-      if (!BindCell(insert_, index++, cell, columns[i])) ++unreadable_;
+    for (const BoundColumn& bound : bound_) {
+      BindCell(index++, CellOf(*row, bound.column), columns[bound.column], bound.affinity);
     }
     if (table.deletedRows) {
       const std::vector<std::string> provenance = ProvenanceValues(*row);
@@ -167,7 +184,6 @@ Status SqliteWriter::WriteRows(const ExportedTable& table,
     }
     if (sqlite3_step(insert_) != SQLITE_DONE) return Failed("a row of " + table.plainName);
     sqlite3_reset(insert_);
-    sqlite3_clear_bindings(insert_);
   }
   return {};
 }

@@ -28,6 +28,8 @@ struct ExportedTable {
 // The three columns a table of deleted rows adds, and their values.
 inline const std::vector<std::string> kProvenanceColumns = {"$status", "$page", "$slot"};
 std::vector<std::string> ProvenanceValues(const RenderedRow& row);
+// The row's cell of a layout column; NULL past the cells the row has.
+const Cell& CellOf(const RenderedRow& row, std::size_t column);
 
 class TableWriter {
  public:
@@ -41,8 +43,6 @@ class TableWriter {
   // everything is put in place under its final name.
   virtual Status Finish(const std::vector<SchemaStatement>& constraints,
                         const std::vector<SchemaStatement>& modules) = 0;
-  // Values that could not be turned into the format's own form.
-  virtual std::uint64_t unreadableValues() const = 0;
 };
 
 }  // namespace tessaril

@@ -27,6 +27,8 @@ class JobGate {
   void Stop();
 
   bool busy() const { return holder_.load() != 0; }
+  // False once the job of ticket was stopped (or never held the gate).
+  bool Holds(JobTicket ticket) const { return holder_.load() == ticket.id; }
   StopFlag& stopFlag() { return stop_; }
   const StopFlag& stopFlag() const { return stop_; }
 

@@ -5,6 +5,8 @@
 #include <cctype>
 #include <utility>
 
+#include "session/table_reader.h"
+
 namespace tessaril {
 namespace {
 
@@ -30,8 +32,6 @@ constexpr std::array<FixedFolder, kTreeFolderCount> kFixedFolders = {{
 // The key folders below a table, in the order they are created.
 constexpr std::array<const char*, 4> kKeyFolders = {"PrimaryKey", "Constraint", "Unique",
                                                     "ForeignKey"};
-
-bool IsTableType(std::string_view type) { return type == "U " || type == "S "; }
 
 bool LessIgnoringCase(const std::string& a, const std::string& b) {
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {

@@ -5,8 +5,6 @@
 namespace tessaril {
 namespace {
 
-bool IsTableType(std::string_view type) { return type == "U " || type == "S "; }
-
 // The catalog object an item stands for: the one with its id when that one
 // carries its name (a key item of a SQL Server 2000 table carries the
 // table's id), else the first with its name and type.

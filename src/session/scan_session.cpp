@@ -166,6 +166,13 @@ ScanOutcome ScanSession::RunScan(const ScanJob& job, ScanEvents& shell) {
     moduleTexts_ = RetrieveModuleTexts({*result->db, result->catalog, gate_.stopFlag(), &events});
     Publish(std::move(result));
     events.ProgressVisible(false);
+    // Stop lets go of the gate at once: a scan that no longer holds it was
+    // stopped somewhere on the way, and may have read only part of the file.
+    if (!gate_.Holds(job.ticket)) {
+      events.CaptionText(kScanStoppedCaption);
+      events.LogLine(kScanStoppedLine);
+      return EndScan(ScanOutcome::kStopped, events);
+    }
     events.CaptionText(kScanCompletedCaption);
     events.LogLine(kScanCompletedLine);
     events.InformationBox(kScanProcessCompletedText);

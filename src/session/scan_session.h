@@ -40,6 +40,7 @@ enum class ScanOutcome {
   kNoObjects,   // the catalog holds no object
   kTreeFailed,  // the object tree could not be built from the catalog
   kCompleted,   // the tree is built and the module texts are read
+  kStopped,     // stopped by the user after the catalog was read: what was read is kept
 };
 
 // A scan the shell asked for, as it was asked: what RunScan works from.

@@ -137,7 +137,8 @@ TEST_F(ScanSessionTest, StopWhileMappingGoesOnWithThePagesMapped) {
       session_.RequestStop();
     }
   };
-  EXPECT_EQ(Scan(file->path.string()), ScanOutcome::kCompleted);
+  EXPECT_EQ(Scan(file->path.string()), ScanOutcome::kStopped);
+  EXPECT_EQ(events_.logLines().back(), kScanStoppedLine);
   ASSERT_NE(session_.current(), nullptr);
   EXPECT_TRUE(session_.current()->db->mappingStopped());
   EXPECT_FALSE(session_.stopFlag().requested());
@@ -241,8 +242,8 @@ TEST_F(ScanSessionTest, TreeItemsOpenInTheViewer) {
 }
 
 // Stop pressed while the tree is built or the module texts are read: the
-// stage ends early, the scan still ends in order, and the next scan runs in
-// full.
+// stage ends early, the scan ends in order but says it was stopped, and the
+// next scan runs in full.
 TEST_F(ScanSessionTest, StopDuringLaterStagesEndsThemEarly) {
   TESSARIL_REQUIRE_CORPUS();
   const auto file = testing::FindCorpusFile("sql2000_northwind");
@@ -256,8 +257,9 @@ TEST_F(ScanSessionTest, StopDuringLaterStagesEndsThemEarly) {
     events_.onLogLine = [&](std::string_view line) {
       if (line == stage) session_.RequestStop();
     };
-    EXPECT_EQ(Scan(file->path.string()), ScanOutcome::kCompleted) << stage;
-    EXPECT_EQ(events_.logLines().back(), kScanCompletedLine);
+    EXPECT_EQ(Scan(file->path.string()), ScanOutcome::kStopped) << stage;
+    EXPECT_EQ(events_.logLines().back(), kScanStoppedLine);
+    for (const std::string& line : events_.logLines()) EXPECT_NE(line, kScanCompletedLine);
     EXPECT_LT(session_.moduleTexts().scanList.size(), fullModules) << stage;
     if (stage == std::string(kCreatingTreeText)) {
       EXPECT_EQ(session_.tree().size(), 10u);  // the root and the folders

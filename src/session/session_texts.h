@@ -22,6 +22,11 @@ inline constexpr const char* kTreeFailedText =
 inline constexpr const char* kScanCompletedCaption = "Scanning completed for selected mdf file";
 inline constexpr const char* kScanCompletedLine = "Scanning completed for selected mdf file.";
 inline constexpr const char* kScanProcessCompletedText = "Scanning process completed.";
+// A scan stopped by the user: what was read so far stays in use, and it is
+// not reported as completed.
+inline constexpr const char* kScanStoppedCaption = "Scanning stopped for selected mdf file";
+inline constexpr const char* kScanStoppedLine =
+    "Scanning stopped: the tables show what was read before the stop.";
 inline constexpr const char* kSavingSnapshotText = "Saving Snapshot..Please wait....";
 inline constexpr const char* kSnapshotSavedText = "Snapshot Saved successfully in path ";
 inline constexpr const char* kSnapshotNotSavedText = "Snapshot cannot be saved.";

@@ -7,8 +7,6 @@
 namespace tessaril {
 namespace {
 
-bool IsTableType(std::string_view type) { return type == "U " || type == "S "; }
-
 // "schema.name" split at its first dot outside brackets, brackets removed
 // ("]]" stands for "]" inside them). No dot: the schema is empty.
 struct NameParts {
@@ -85,6 +83,8 @@ std::vector<const CatalogObject*> Preferred(std::vector<const CatalogObject*> fo
 }
 
 }  // namespace
+
+bool IsTableType(std::string_view typeCode) { return typeCode == "U " || typeCode == "S "; }
 
 const char* ObjectKindName(std::string_view type) {
   if (type == "U ") return "table";

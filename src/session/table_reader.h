@@ -23,6 +23,9 @@ enum class NameScope {
   kObjects,  // any object, an object that is no table before a table of the name
 };
 
+// A user table ("U ") or a system table ("S ").
+bool IsTableType(std::string_view typeCode);
+
 // "table", "system table", "view", "procedure", "function", "trigger",
 // "default", "check constraint", "primary key", "unique key", "foreign key",
 // or "object".

@@ -101,6 +101,12 @@ std::string VersionName(std::uint32_t formatVersion) {
          std::to_string(formatVersion) + ")";
 }
 
+std::vector<std::uint32_t> KnownFormatVersions() {
+  std::vector<std::uint32_t> versions;
+  for (const Release& r : kReleases) versions.push_back(r.formatVersion);
+  return versions;
+}
+
 CBootPage::CBootPage(ByteView page)
     : formatVersion(LoadU16(page, kFormatVersionOffset)),
       databaseName(DecodeDatabaseName(page)),

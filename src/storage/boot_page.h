@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/byte_view.h"
 #include "storage/page_id.h"
@@ -18,6 +19,9 @@ inline constexpr const char* kUnknownVersionName = "Unknown SQL Version";
 
 // Format versions below this one (SQL Server 7.0) were written with 2 KB pages.
 inline constexpr std::uint32_t kFirstEightKilobyteFormat = 515;
+// The first format of SQL Server 2005, whose base tables and boot page are
+// laid out as in every later release.
+inline constexpr std::uint16_t kFirst2005FormatVersion = 611;
 
 // The release that writes a format version: " SQL Server 2014" for 782 and so
 // on. Names begin with one blank, because the log line is "Database
@@ -27,6 +31,9 @@ inline constexpr std::uint32_t kFirstEightKilobyteFormat = 515;
 // known release as "... or later"; a version below the first release gives
 // kUnknownVersionName, without the blank.
 std::string VersionName(std::uint32_t formatVersion);
+
+// The format versions of the known releases, oldest first.
+std::vector<std::uint32_t> KnownFormatVersions();
 
 class CBootPage {
  public:

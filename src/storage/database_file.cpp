@@ -49,7 +49,7 @@ Result<std::unique_ptr<DatabaseFile>> DatabaseFile::OpenChecked(const std::strin
     return Error{kInvalidFileText, std::string(kNotADataFileText) + ": none of its " +
                                        std::to_string(db->pageCount_) + " pages has a page header"};
   }
-  db->fileHeader_ = ReadFileHeaderPage(db->file_, db->dataOffset());
+  db->fileHeader_ = tessaril::ReadFileHeaderPage(db->file_, db->dataOffset());
   return db;
 }
 
@@ -161,11 +161,35 @@ std::optional<CPage_Header> DatabaseFile::ReadPageHeader(PageId id) const {
   return page->header;
 }
 
+namespace {
+
+HeaderedPage Headered(std::vector<std::uint8_t> bytes) {
+  CPage_Header header(bytes);
+  return HeaderedPage{header, std::move(bytes)};
+}
+
+}  // namespace
+
 std::optional<HeaderedPage> DatabaseFile::ReadPage(PageId id) const {
   std::optional<std::vector<std::uint8_t>> bytes = ReadRawPage(id);
   if (!bytes) return std::nullopt;
-  CPage_Header header(*bytes);
-  return HeaderedPage{header, std::move(*bytes)};
+  return Headered(std::move(*bytes));
+}
+
+std::optional<HeaderedPage> DatabaseFile::ReadFileHeaderPage(std::uint16_t fileId) const {
+  std::uint64_t dataOffset = 0;
+  const ReadOnlyFile* file = FileFor(PageId{fileId, 0}, dataOffset, 0);
+  if (file == nullptr) return std::nullopt;
+  std::vector<std::uint8_t> bytes(kPageSize);
+  file->ReadAt(dataOffset, std::span<std::uint8_t, kPageSize>(bytes.data(), kPageSize));
+  return Headered(std::move(bytes));
+}
+
+std::optional<std::uint64_t> DatabaseFile::PageCountOf(std::uint16_t fileId) const {
+  if (fileId == 1) return pageCount_;
+  const auto row = secondaryFiles_.find(fileId);
+  if (row == secondaryFiles_.end() || secondaryHandles_.count(fileId) == 0) return std::nullopt;
+  return row->second.pageCount;
 }
 
 PageId DatabaseFile::TextPageLocation(PageId id) const {

@@ -104,6 +104,11 @@ class DatabaseFile {
   bool ReadStoredPageInto(PageId id, std::span<std::uint8_t, kPageSize> out) const;
   std::optional<CPage_Header> ReadPageHeader(PageId id) const;
   std::optional<HeaderedPage> ReadPage(PageId id) const;
+  // Page 0 of a file, its file header page, which the readers above never
+  // give: for looking at, not for following links to.
+  std::optional<HeaderedPage> ReadFileHeaderPage(std::uint16_t fileId) const;
+  // Whole pages of the file with this id; nothing for a file not opened.
+  std::optional<std::uint64_t> PageCountOf(std::uint16_t fileId) const;
   // Where a text page really lies when the file is shifted: the difference
   // between the page number stored in the header at id and id's own number is
   // applied once more, the other way.
@@ -145,6 +150,8 @@ class DatabaseFile {
   static Result<std::unique_ptr<DatabaseFile>> OpenChecked(const std::string& path,
                                                            bool advancedMode,
                                                            ProgressSink& progress, StopFlag& stop);
+  // The file of a page and where its pages start; pages before firstPage
+  // give nothing.
   const ReadOnlyFile* FileFor(PageId id, std::uint64_t& dataOffset, std::int32_t firstPage) const;
   bool ReadInto(PageId id, std::span<std::uint8_t, kPageSize> out, std::int32_t firstPage) const;
   void AddSecondary(SecondaryFile row, ReadOnlyFile file);

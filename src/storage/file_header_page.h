@@ -8,11 +8,10 @@
 #include <optional>
 
 #include "base/byte_view.h"
+#include "storage/page_header.h"
 #include "storage/read_only_file.h"
 
 namespace tessaril {
-
-inline constexpr std::uint8_t kFileHeaderPageType = 15;
 
 struct FileHeaderPage {
   std::array<std::uint8_t, 16> bindingId{};

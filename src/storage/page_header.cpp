@@ -75,7 +75,7 @@ void CPage_Header::Decode(std::span<const std::uint8_t> page) {
   tornBits = c.U32();                // 60
 }
 
-std::string CPage_Header::LsnText() const {
+std::string ToString(const LogSequenceNumber& lsn) {
   char text[64];
   std::snprintf(text, sizeof text, "( %d : %d : %d )",
                 static_cast<int>(static_cast<std::int32_t>(lsn.virtualLogFile)),
@@ -83,6 +83,8 @@ std::string CPage_Header::LsnText() const {
                 static_cast<int>(lsn.slot));
   return text;
 }
+
+std::string CPage_Header::LsnText() const { return ToString(lsn); }
 
 std::string CPage_Header::TransactionIdText() const {
   char text[48];

@@ -13,6 +13,7 @@ namespace tessaril {
 inline constexpr std::uint8_t kDataPageType = 1;
 inline constexpr std::uint8_t kIamPageType = 10;
 inline constexpr std::uint8_t kBootPageType = 13;
+inline constexpr std::uint8_t kFileHeaderPageType = 15;
 
 // A short name for a page type ("data", "IAM", "boot", ...); "unknown" for
 // types no file should hold.
@@ -26,6 +27,8 @@ struct LogSequenceNumber {
   std::uint32_t blockOffset = 0;
   std::int16_t slot = 0;
 };
+// "( 22 : 311 : 39 )": virtual log file, block offset, slot.
+std::string ToString(const LogSequenceNumber& lsn);
 
 struct TransactionId {
   std::uint32_t idPart = 0;

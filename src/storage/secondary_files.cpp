@@ -225,7 +225,7 @@ void DatabaseFile::MapSecondaryFilesBySearch(std::vector<SecondaryFile>& fileTab
     if (!file) continue;
     SecondaryFile row;
     DescribeFile(*file, row, progress, stop);
-    if (!SearchedFileFits(CompareBinding(fileHeader_, ReadFileHeaderPage(*file, row.dataOffset)),
+    if (!SearchedFileFits(CompareBinding(fileHeader_, tessaril::ReadFileHeaderPage(*file, row.dataOffset)),
                           fileHeader_)) {
       continue;
     }

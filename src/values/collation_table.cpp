@@ -35,7 +35,11 @@ CollationTable CollationTable::Load(const std::filesystem::path& file) {
 }
 
 CollationTable CollationTable::LoadBesideProgram() {
-  return Load(ProgramFolder() / "collation.txt");
+  const std::filesystem::path folder = ProgramFolder();
+  const std::filesystem::path beside = folder / "collation.txt";
+  std::error_code ec;
+  if (std::filesystem::exists(beside, ec)) return Load(beside);
+  return Load(folder.parent_path() / "share" / "tessaril" / "collation.txt");
 }
 
 const CollationEntry* CollationTable::Find(std::int64_t id) const {

@@ -26,7 +26,9 @@ class CollationTable {
   static CollationTable Parse(std::istream& in);
   // An unreadable or missing file gives an empty table.
   static CollationTable Load(const std::filesystem::path& file);
-  // "collation.txt" in the folder of the running program.
+  // "collation.txt" in the folder of the running program (the build tree),
+  // else in share/tessaril beside that folder (an installed program:
+  // PREFIX/bin/tessaril-cli reads PREFIX/share/tessaril/collation.txt).
   static CollationTable LoadBesideProgram();
 
   const CollationEntry* Find(std::int64_t id) const;

@@ -42,6 +42,11 @@ struct Cell {
 // varbinary, image, timestamp and the CLR types.
 bool IsBinaryType(std::int32_t typeCode);
 
+// The text a data file (CSV, TSV, JSON) carries for a non-NULL cell of this
+// column: a bit is 1 or 0, as SQL Server's own tools write it, where the grid
+// shows True and False; any other value its text.
+std::string_view DataText(const Cell& cell, const ColumnDef& column);
+
 // Where a rendered row was found.
 enum class RowOrigin : std::uint8_t {
   kLive,       // a record of the table

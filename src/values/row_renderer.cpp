@@ -251,6 +251,14 @@ const char* RowOriginName(RowOrigin origin) {
   }
 }
 
+std::string_view DataText(const Cell& cell, const ColumnDef& column) {
+  if (column.typeCode == kBitCode && !cell.null) {
+    if (cell.text == "True") return "1";
+    if (cell.text == "False") return "0";
+  }
+  return cell.text;
+}
+
 RowContext::RowContext(const TableLayout& tableLayout, const DatabaseFile& file,
                        TextDecoding textDecoding, RecordOptions recordOptions, bool sql2000)
     : layout(tableLayout),
