@@ -14,6 +14,7 @@
 #include "testing/corpus.h"
 #include "ui/export_dlg.h"
 #include "ui/file_setting_dlg.h"
+#include "ui/help_page.h"
 #include "ui/instance_lock.h"
 #include "ui/window_driver.h"
 
@@ -95,8 +96,8 @@ class UiTest : public QObject {
     qputenv("XDG_DESKTOP_DIR", desktop_.path().toUtf8());
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR", QDir::tempPath());
     QDir().mkpath(runtime);
-    QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                       QFileDevice::ExeOwner);
+    QFile::setPermissions(runtime,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
   }
 
   void cleanup() {
@@ -488,6 +489,16 @@ class UiTest : public QObject {
     const QStringList browsed = frame_->output().Lines().filter(QRegularExpression(
         QString("^") + kBrowseFilePathText + ".*/" + QFileInfo(northwind_).fileName()));
     QCOMPARE(browsed.size(), 2);
+  }
+
+  // Help's page is the README, as HTML.
+  void helpPageIsTheReadme() {
+    QTemporaryDir folder;
+    const QString page = WriteHelpPage(folder.path());
+    QVERIFY(!page.isEmpty());
+    const QString html = QString::fromUtf8(ReadAll(page));
+    QVERIFY(html.contains("<html"));
+    QVERIFY(html.contains("Tessaril recovers data from Microsoft SQL Server data files"));
   }
 
   // A second window in the same session is refused; the lock goes with
