@@ -4,6 +4,7 @@
 
 #include "export/export_summary.h"
 #include "session/export_selection.h"
+#include "session/session_events.h"
 #include "ui/about_dlg.h"
 #include "ui/export_dlg.h"
 #include "ui/file_setting_dlg.h"
@@ -173,7 +174,9 @@ void CMainFrame::StartExport(ExportRequest request, const ScanSnapshot& scan) {
   workers_.Start([this, events, ticket, scan, request = std::move(request)] {
     auto done = std::make_shared<ExportDone>();
     session_.RunJob(*ticket, [&] {
-      const Result<ExportSummary> summary = RunExport(scan, request, *events, session_.stopFlag());
+      // The row loops' captions thinned, as for the session's own jobs.
+      SessionEvents thinned(*events, nullptr);
+      const Result<ExportSummary> summary = RunExport(scan, request, thinned, session_.stopFlag());
       done->ok = summary.ok();
       if (summary) {
         done->lines = ExportSummaryLines(*summary, request, scan->settings.showDeletedRecords);

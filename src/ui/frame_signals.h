@@ -28,8 +28,8 @@ class FrameSignals : public QObject {
   FrameSignals();
 
  signals:
-  void progressRange(quint64 job, qulonglong low, qulonglong high);
-  void progressPos(quint64 job, qulonglong position);
+  // The progress bar's position, in thousandths of the job's range.
+  void progressPos(quint64 job, int thousandths);
   void progressVisible(quint64 job, bool visible);
   void statusText(quint64 job, const QString& text);
   void fatal(quint64 job, const QString& text);

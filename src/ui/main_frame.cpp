@@ -92,8 +92,12 @@ void CMainFrame::CreatePanes() {
 
 void CMainFrame::ConnectReports() {
   const auto queued = Qt::QueuedConnection;
-  connect(&signals_, &FrameSignals::progressRange, this, &CMainFrame::OnProgressRange, queued);
-  connect(&signals_, &FrameSignals::progressPos, this, &CMainFrame::OnProgressPos, queued);
+  connect(
+      &signals_, &FrameSignals::progressPos, this,
+      [this](quint64 job, int thousandths) {
+        if (Current(job)) progress_->setValue(thousandths);
+      },
+      queued);
   connect(
       &signals_, &FrameSignals::progressVisible, this,
       [this](quint64 job, bool visible) {
@@ -202,22 +206,6 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     prompts_.Information(this, kLogFilePathPrefix + ToQString(log.path()));
   }
   event->accept();
-}
-
-void CMainFrame::OnProgressRange(quint64 job, qulonglong low, qulonglong high) {
-  if (!Current(job)) return;
-  progressLow_ = low;
-  progressHigh_ = high;
-  progress_->setValue(0);
-}
-
-void CMainFrame::OnProgressPos(quint64 job, qulonglong position) {
-  if (!Current(job)) return;
-  // The bar runs in thousandths of the job's range, whatever its size.
-  const std::uint64_t span = progressHigh_ > progressLow_ ? progressHigh_ - progressLow_ : 0;
-  const std::uint64_t done = position > progressLow_ ? position - progressLow_ : 0;
-  const std::uint64_t shown = span == 0 ? 0 : std::min<std::uint64_t>(done, span) * 1000 / span;
-  progress_->setValue(static_cast<int>(shown));
 }
 
 void CMainFrame::OnFatal(quint64 job, const QString& text) {

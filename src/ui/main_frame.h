@@ -77,8 +77,6 @@ class CMainFrame final : public QMainWindow {
   void ShowPublishedTree();
 
   // The reports of the jobs, on the user-interface thread.
-  void OnProgressRange(quint64 job, qulonglong low, qulonglong high);
-  void OnProgressPos(quint64 job, qulonglong position);
   void OnFatal(quint64 job, const QString& text);
   void OnViewerShown(quint64 job, const std::shared_ptr<ViewerOutcome>& outcome);
   void OnPageLoaded(quint64 job, const std::shared_ptr<PageView>& page);
@@ -91,8 +89,6 @@ class CMainFrame final : public QMainWindow {
   ObjectTreeModel treeModel_;
   TreeItemId shownItem_ = kNoTreeItem;  // the item whose content is shown
   std::shared_ptr<TableReader> table_;  // the table Next and Previous go on with
-  std::uint64_t progressLow_ = 0;
-  std::uint64_t progressHigh_ = 0;
 
   RibbonBar* ribbon_;
   CMyCaptionBar* caption_;

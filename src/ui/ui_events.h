@@ -1,6 +1,9 @@
-// The scan events of one job, sent to the window as queued signals.
+// The scan events of one job, sent to the window as queued signals. Progress
+// is thinned to what the bar can show, so a row loop does not flood the
+// user-interface thread.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 
 #include "base/events.h"
@@ -35,6 +38,12 @@ class UiEvents final : public ScanEvents {
   FrameSignals& signals_;
   quint64 job_;
   StatusTarget status_;
+  // Progress goes out in thousandths of the range, and no more often than
+  // a display can show: a row loop reports every row.
+  std::uint64_t low_ = 0;
+  std::uint64_t high_ = 0;
+  int shown_ = -1;
+  std::chrono::steady_clock::time_point lastShown_{};
 };
 
 // UTF-8 text to a QString.
