@@ -1,15 +1,39 @@
 #!/usr/bin/env bash
-# Sets up, builds the release preset and scans a data file:
-#   ./run.sh [FILE] [-- CLI ARGS]    e.g. ./run.sh db.mdf -- --advanced --log-dir /tmp
-# Without FILE it scans the bundled sample, data/sample/pubs.mdf.gz.
+# Sets up, builds the release preset and starts the program:
+#   ./run.sh                          the desktop window, when a display is present
+#   ./run.sh --cli [FILE] [-- ARGS]   scans a data file on the command line,
+#                                     e.g. ./run.sh --cli db.mdf -- --advanced --log-dir /tmp
+# Without a display, ./run.sh [FILE] [-- ARGS] is the command-line scan.
+# Without FILE the scan reads the bundled sample, data/sample/pubs.mdf.gz.
 set -euo pipefail
 cd "$(dirname "$0")"
 if [ "${1:-}" = "-h" ] || [ "${1:-}" = "--help" ]; then
-  echo "usage: ./run.sh [FILE] [-- CLI ARGS]" >&2
-  echo "  Builds tessaril-cli and runs 'tessaril-cli scan FILE CLI ARGS'; without" >&2
+  echo "usage: ./run.sh                          start the window (needs a display)" >&2
+  echo "       ./run.sh --cli [FILE] [-- ARGS]   run 'tessaril-cli scan FILE ARGS'; without" >&2
   echo "  FILE, on the bundled sample database (data/sample/pubs.mdf.gz)." >&2
   echo "  'build/release/src/cli/tessaril-cli --help' lists every command." >&2
   exit 0
+fi
+cli=0
+if [ "${1:-}" = "--cli" ]; then
+  cli=1
+  shift
+elif [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  cli=1
+fi
+./scripts/setup.sh
+cmake --preset release >/dev/null
+# Only the program itself: the tests and benchmarks are built by ./test.sh.
+target=tessaril-cli
+[ "$cli" = 0 ] && target=tessaril
+echo "Building $target..." >&2
+if ! cmake --build --preset release --target "$target" >build/release-build.log 2>&1; then
+  cat build/release-build.log >&2
+  exit 1
+fi
+if [ "$cli" = 0 ]; then
+  [ $# -gt 0 ] && echo "The window opens its files itself (Open); arguments are not used." >&2
+  exec build/release/src/ui/tessaril
 fi
 if [ $# -eq 0 ] || [ "$1" = "--" ]; then
   sample=$(mktemp -d)
@@ -22,12 +46,4 @@ else
   shift
 fi
 [ "${1:-}" = "--" ] && shift
-./scripts/setup.sh
-cmake --preset release >/dev/null
-# Only the program itself: the tests and benchmarks are built by ./test.sh.
-echo "Building tessaril-cli (build/release/src/cli/tessaril-cli)..." >&2
-if ! cmake --build --preset release --target tessaril-cli >build/release-build.log 2>&1; then
-  cat build/release-build.log >&2
-  exit 1
-fi
 build/release/src/cli/tessaril-cli scan "$file" "$@"

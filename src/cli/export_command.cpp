@@ -8,6 +8,7 @@
 #include "cli/opened_table.h"
 #include "cli/terminal_events.h"
 #include "export/export_job.h"
+#include "export/export_summary.h"
 
 namespace tessaril::cli {
 
@@ -87,16 +88,10 @@ int ExportCommand(const std::vector<std::string>& words) {
     PrintError(summary.failure().message, summary.failure().detail);
     return watcher.interrupted() ? kExitInterrupted : kExitFailed;
   }
-  std::cerr << "exported " << summary->tables << " table(s), " << summary->rows << " row(s)";
-  if (scan->settings.showDeletedRecords) std::cerr << ", " << summary->deletedRows << " deleted";
-  std::cerr << " to " << request.destination << '\n';
-  if (summary->unreadableValues > 0) {
-    std::cerr << summary->unreadableValues
-              << " value(s) could not be read and were written as NULL:\n";
-    for (const std::string& place : summary->unreadablePlaces) std::cerr << "  " << place << '\n';
-    if (summary->unreadableValues > summary->unreadablePlaces.size()) std::cerr << "  ...\n";
+  for (const std::string& text :
+       ExportSummaryLines(*summary, request, scan->settings.showDeletedRecords)) {
+    std::cerr << text << '\n';
   }
-  for (const std::string& skipped : summary->skipped) std::cerr << "skipped " << skipped << '\n';
   return kExitOk;
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <mutex>
 #include <optional>
+#include <type_traits>
 
 #include "base/stop_flag.h"
 #include "session/session_texts.h"
@@ -37,11 +38,24 @@ class JobGate {
   // job stopped before it began runs with the stop request raised. When it
   // ends, the stop request is cleared and busy released, unless a newer job
   // holds it by then.
+  //
+  // A stopped job whose worker reaches the gate only after a newer job has
+  // run does not run at all (it gives a default result): it would undo
+  // what the newer job did.
   template <class Job>
   auto Run(JobTicket ticket, Job&& job) -> decltype(job()) {
+    using Outcome = decltype(job());
     const std::lock_guard<std::mutex> running(running_);
-    if (holder_.load() != ticket.id) stop_.Request();
     const Ending ending{*this, ticket};
+    if (ticket.id < started_) {
+      if constexpr (std::is_void_v<Outcome>) {
+        return;
+      } else {
+        return Outcome{};
+      }
+    }
+    started_ = ticket.id;
+    if (holder_.load() != ticket.id) stop_.Request();
     return job();
   }
 
@@ -55,7 +69,8 @@ class JobGate {
 
   std::atomic<std::uint64_t> holder_{0};  // the ticket that holds busy; 0 when idle
   std::atomic<std::uint64_t> issued_{0};
-  std::mutex running_;  // held while a job runs
+  std::mutex running_;         // held while a job runs
+  std::uint64_t started_ = 0;  // the newest ticket that began; guarded by running_
   StopFlag stop_;
 };
 

@@ -19,14 +19,16 @@ TEST(JobGate, ANewJobWaitsForAStoppedOne) {
   std::promise<void> release;
   std::shared_future<void> released = release.get_future().share();
   std::atomic<bool> firstSawStop{false};
+  std::atomic<bool> firstBegan{false};
   std::thread old([&] {
     gate.Run(*first, [&] {
+      firstBegan = true;
       while (!gate.stopFlag().requested()) std::this_thread::yield();
       firstSawStop = true;
       released.wait();  // winding down
     });
   });
-  while (!gate.busy()) std::this_thread::yield();
+  while (!firstBegan) std::this_thread::yield();
   gate.Stop();
   EXPECT_FALSE(gate.busy());
   const std::optional<JobTicket> second = gate.TryAcquire();
@@ -66,6 +68,28 @@ TEST(JobGate, AJobStoppedBeforeItBeginsRunsStopped) {
   EXPECT_TRUE(sawStop);
   EXPECT_FALSE(gate.stopFlag().requested());
   EXPECT_TRUE(gate.TryAcquire());
+}
+
+// Stop pressed before the worker of a job reached the gate, and a newer job
+// run meanwhile: the old job never runs, so it cannot undo the newer one.
+TEST(JobGate, AStoppedJobOvertakenByANewerOneDoesNotRun) {
+  JobGate gate;
+  const std::optional<JobTicket> old = gate.TryAcquire();
+  ASSERT_TRUE(old);
+  gate.Stop();
+  const std::optional<JobTicket> newer = gate.TryAcquire();
+  ASSERT_TRUE(newer);
+  EXPECT_EQ(gate.Run(*newer, [] { return 2; }), 2);
+  bool oldRan = false;
+  EXPECT_EQ(gate.Run(*old,
+                     [&] {
+                       oldRan = true;
+                       return 1;
+                     }),
+            0);
+  EXPECT_FALSE(oldRan);
+  EXPECT_FALSE(gate.busy());
+  EXPECT_FALSE(gate.stopFlag().requested());
 }
 
 }  // namespace

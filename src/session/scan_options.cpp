@@ -76,4 +76,8 @@ std::string DesktopFolder() {
   return WithTrailingSeparator(folder);
 }
 
+std::string SnapshotLogFolder(const ScanOptions& options) {
+  return options.logFolder.empty() ? DesktopFolder() : options.logFolder;
+}
+
 }  // namespace tessaril

@@ -58,4 +58,9 @@ Status ConfirmScanOptions(const ScanOptionsEntry& entry, ScanOptions& options);
 // missing, with a trailing '/'. Empty when it cannot be made.
 std::string DesktopFolder();
 
+// The folder of the scan log of a snapshot scan: the log folder the last
+// Open chose, else the desktop folder (the program's own folder is not
+// writable once it is installed).
+std::string SnapshotLogFolder(const ScanOptions& options);
+
 }  // namespace tessaril

@@ -11,8 +11,12 @@ namespace tessaril {
 template <class Job>
 auto ScanSession::RunReporting(JobTicket ticket, ScanEvents& shell, Job job) {
   auto result = gate_.Run(ticket, [&] {
-    SessionEvents events(shell, &log_);
-    return job(static_cast<ScanEvents&>(events));
+    auto ended = [&] {
+      SessionEvents events(shell, &log_);
+      return job(static_cast<ScanEvents&>(events));
+    }();
+    PublishTree();
+    return ended;
   });
   // Told once busy is released, so that the shell may start the next job.
   shell.JobEnded();
@@ -69,8 +73,20 @@ Result<ScanJob> ScanSession::BeginSnapshotScan(const std::string& snapshotPath,
   return job;
 }
 
+std::shared_ptr<const PublishedTree> ScanSession::publishedTree() const {
+  const std::lock_guard<std::mutex> lock(publishMutex_);
+  return publishedTree_;
+}
+
+void ScanSession::PublishTree() {
+  auto published = std::make_shared<const PublishedTree>(PublishedTree{scanNumber_, tree_});
+  const std::lock_guard<std::mutex> lock(publishMutex_);
+  publishedTree_ = std::move(published);
+}
+
 void ScanSession::ResetScan() {
   Publish(nullptr);
+  ++scanNumber_;
   tree_.Clear();
   moduleTexts_ = ModuleTexts();
 }

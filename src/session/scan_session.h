@@ -27,6 +27,13 @@
 
 namespace tessaril {
 
+// The object tree as the last job left it, for a shell to show. The scan
+// number changes with every scan, so a shell knows a new tree from a grown one.
+struct PublishedTree {
+  std::uint64_t scanNumber = 0;
+  ObjectTree tree;
+};
+
 // Where RunScan ended.
 enum class ScanOutcome {
   kAborted,     // the data file could not be used
@@ -117,6 +124,9 @@ class ScanSession {
   // The object tree and the module texts of the last scan: jobs change
   // them, so the shell reads them between jobs.
   const ObjectTree& tree() const { return tree_; }
+  // A copy of the tree taken at the end of every job, before busy is
+  // released: safe to read from any thread at any time.
+  std::shared_ptr<const PublishedTree> publishedTree() const;
   ObjectTree& tree() { return tree_; }
   ModuleTexts& moduleTexts() { return moduleTexts_; }
   const std::string& versionName() const { return versionName_; }
@@ -132,6 +142,7 @@ class ScanSession {
   // The tree from the catalog; false when the catalog has no named object.
   bool BuildTree(const ScanResult& result, ScanEvents& events);
   void Publish(ScanSnapshot scan);
+  void PublishTree();
   // Runs a job through the gate with events that also write the scan log;
   // the shell is told JobEnded once busy is released.
   template <class Job>
@@ -147,6 +158,8 @@ class ScanSession {
   ScanOptions scanOptions_;
   mutable std::mutex publishMutex_;  // guards current_
   ScanSnapshot current_;
+  std::shared_ptr<const PublishedTree> publishedTree_ = std::make_shared<const PublishedTree>();
+  std::uint64_t scanNumber_ = 0;  // counts the scans that reset the tree
   ObjectTree tree_;
   ModuleTexts moduleTexts_;
 };
