@@ -42,6 +42,8 @@ class CollationTable {
   // The entry with the lowest id among those with this name (names are
   // compared exactly).
   std::optional<std::int64_t> FindByName(std::string_view name) const;
+  // Every entry as (id, entry), in id order.
+  const std::vector<std::pair<std::int64_t, CollationEntry>>& entries() const { return Entries(); }
   std::size_t size() const { return Entries().size(); }
   bool empty() const { return Entries().empty(); }
 
