@@ -25,9 +25,12 @@ std::tm LocalTimeNow() {
 
 }  // namespace
 
-void CMainFrame::Open() {
+void CMainFrame::Open() { OpenSuggesting({}); }
+
+void CMainFrame::OpenSuggesting(const QString& file) {
   if (RefuseWhileBusy(kBusyText)) return;
   CVantorFileSettingDlg dialog(session_.options, session_.collations(), prompts_, this);
+  if (!file.isEmpty()) dialog.dataFilePath().setText(file);
   if (!prompts_.Run(dialog)) return;
   const Result<ScanJob> job = session_.BeginScan(LocalTimeNow());
   if (!job) {

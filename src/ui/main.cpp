@@ -2,6 +2,8 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QSettings>
+#include <QStringList>
+#include <QTimer>
 
 #include "ui/application_look.h"
 #include "ui/instance_lock.h"
@@ -27,5 +29,12 @@ int main(int argc, char** argv) {
   tessaril::ui::WidgetPrompts prompts;
   tessaril::ui::CMainFrame frame(tessaril::CollationTable::LoadBesideProgram(), prompts);
   frame.showMaximized();
+  // "tessaril FILE" (Open With, or a file dropped on the launcher) starts
+  // with the options dialog holding that file.
+  const QStringList arguments = QApplication::arguments();
+  if (arguments.size() > 1) {
+    const QString file = arguments.at(1);
+    QTimer::singleShot(0, &frame, [&frame, file] { frame.OpenSuggesting(file); });
+  }
   return QApplication::exec();
 }

@@ -32,6 +32,9 @@ class CMainFrame final : public QMainWindow {
 
   // The commands of the ribbon.
   void Open();
+  // Open with the options dialog's file already filled in: a file given on
+  // the command line.
+  void OpenSuggesting(const QString& file);
   void Stop();
   void SaveSqlData();
   void SaveCsvData();

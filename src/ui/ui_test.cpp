@@ -411,6 +411,29 @@ class UiTest : public QObject {
     QCOMPARE(options.manualCollationId, std::uint64_t{77});
   }
 
+  // "tessaril FILE": the Open dialog comes up holding the file, and
+  // accepting it scans that file.
+  void aFileGivenAtStartIsInTheOpenDialog() {
+    const QString pubs = CorpusPath("sql2014_pubs");
+    if (pubs.isEmpty()) QSKIP("the corpus is not here");
+    ScriptedPrompts prompts;
+    CMainFrame frame(CollationTable::LoadBesideProgram(), prompts);
+    QString offered;
+    prompts.onDialog = [&](QDialog& dialog) {
+      auto* options = qobject_cast<CVantorFileSettingDlg*>(&dialog);
+      if (options == nullptr) return false;
+      offered = options->dataFilePath().text();
+      options->logFolder().setText(logs_.path());
+      options->accept();
+      return true;
+    };
+    frame.OpenSuggesting(pubs);
+    QVERIFY(WaitIdle(frame));
+    QCOMPARE(offered, pubs);
+    QCOMPARE(prompts.lastInformation(), QString(kScanProcessCompletedText));
+    QVERIFY(FindItem(frame.treeModel(), "authors").isValid());
+  }
+
   // Save SQL Data and Save CSV Data write what the command line writes.
   void exportsMatchTheCommandLine() {
     ScanNorthwind();
