@@ -1,7 +1,9 @@
 #include "bench/grown_tables.h"
 
 #include <algorithm>
+#include <map>
 #include <optional>
+#include <set>
 #include <utility>
 
 #include "base/progress.h"
@@ -51,28 +53,48 @@ Result<OpenedTables> OpenTables(const std::string& path, const std::vector<std::
   return opened;
 }
 
-// The source page numbers to append so that each table holds at least
-// minRows rows: its data pages, once more for each copy still needed.
-Result<std::vector<std::uint32_t>> PagesToAppend(const OpenedTables& source,
-                                                 std::uint64_t minRows) {
+// The table's data pages in chain order: from the page whose previous link
+// leads out of the table, along the next links; pages the links do not reach
+// follow in the order they were kept.
+std::vector<std::uint32_t> ChainOrder(const KeptTable& table) {
+  std::map<PageId, const KeptPage*> byId;
+  for (const KeptPage& page : table.pages()) byId.emplace(page.id, &page);
+  std::vector<std::uint32_t> order;
+  std::set<PageId> placed;
+  const auto follow = [&](const KeptPage* page) {
+    while (page != nullptr && placed.insert(page->id).second) {
+      order.push_back(static_cast<std::uint32_t>(page->id.pageNumber));
+      const auto next = byId.find(page->page.header.nextPage);
+      page = next == byId.end() ? nullptr : next->second;
+    }
+  };
+  for (const KeptPage& page : table.pages()) {
+    if (byId.count(page.page.header.prevPage) == 0) follow(&page);
+  }
+  for (const KeptPage& page : table.pages()) follow(&page);
+  return order;
+}
+
+// The chains to grow so that each table holds at least minRows rows: its
+// data pages in chain order, copied once more for each copy still needed.
+Result<std::vector<testing::ChainToGrow>> ChainsToGrow(const OpenedTables& source,
+                                                       std::uint64_t minRows) {
   // Pages are copied by their position in the file, which is their page
   // number only when the pages start at the file's first byte.
   if (source.db->dataOffset() != 0) {
     return Error{"the pages of " + source.db->path() + " do not start at its first byte"};
   }
-  std::vector<std::uint32_t> appended;
+  std::vector<testing::ChainToGrow> chains;
   for (const auto& table : source.tables) {
-    const std::uint64_t copies = (minRows + table->rowCount() - 1) / table->rowCount();
-    for (std::uint64_t copy = 1; copy < copies; ++copy) {
-      for (const KeptPage& page : table->pages()) {
-        if (page.id.fileId != kPrimaryFileId || page.id.pageNumber < 0) {
-          return Error{"the table " + table->name() + " has pages outside the primary file"};
-        }
-        appended.push_back(static_cast<std::uint32_t>(page.id.pageNumber));
+    for (const KeptPage& page : table->pages()) {
+      if (page.id.fileId != kPrimaryFileId || page.id.pageNumber < 0) {
+        return Error{"the table " + table->name() + " has pages outside the primary file"};
       }
     }
+    const std::uint64_t copies = (minRows + table->rowCount() - 1) / table->rowCount();
+    chains.push_back({ChainOrder(*table), copies - 1});
   }
-  return appended;
+  return chains;
 }
 
 }  // namespace
@@ -119,10 +141,10 @@ Result<std::unique_ptr<GrownTables>> GrownTables::Build(const std::string& sourc
   {
     Result<OpenedTables> source = OpenTables(sourcePath, tableNames, grown->collations_);
     if (!source) return source.failure();
-    Result<std::vector<std::uint32_t>> appended = PagesToAppend(*source, minRows);
-    if (!appended) return appended.failure();
-    Result<std::unique_ptr<RepeatedFile>> file =
-        RepeatedFile::BuildWithAppendedPages(sourcePath, *appended);
+    Result<std::vector<testing::ChainToGrow>> chains = ChainsToGrow(*source, minRows);
+    if (!chains) return chains.failure();
+    const testing::GrownFile layout(source->db->pageCount(), std::move(chains).value());
+    Result<std::unique_ptr<RepeatedFile>> file = RepeatedFile::BuildGrown(sourcePath, layout);
     if (!file) return file.failure();
     grown->file_ = std::move(file).value();
   }

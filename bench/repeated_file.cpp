@@ -64,30 +64,36 @@ Result<std::unique_ptr<RepeatedFile>> RepeatedFile::Build(const std::string& sou
   Result<std::vector<std::uint8_t>> source = ReadWholePages(sourcePath);
   if (!source) return source.failure();
   const std::uint64_t sourcePages = source->size() / kPageSize;
-  return Write(*source, (minBytes + kPageSize - 1) / kPageSize,
-               [sourcePages](std::uint64_t position) { return position % sourcePages; });
+  return Write(
+      *source, (minBytes + kPageSize - 1) / kPageSize,
+      [sourcePages](std::uint64_t position) { return position % sourcePages; },
+      [](std::uint64_t position, std::span<std::uint8_t> page) {
+        StorePageNumber(page, static_cast<std::uint32_t>(position));
+      });
 }
 
-Result<std::unique_ptr<RepeatedFile>> RepeatedFile::BuildWithAppendedPages(
-    const std::string& sourcePath, std::span<const std::uint32_t> appendedPages) {
+Result<std::unique_ptr<RepeatedFile>> RepeatedFile::BuildGrown(const std::string& sourcePath,
+                                                               const testing::GrownFile& grown) {
   Result<std::vector<std::uint8_t>> source = ReadWholePages(sourcePath);
   if (!source) return source.failure();
   const std::uint64_t sourcePages = source->size() / kPageSize;
-  for (const std::uint32_t page : appendedPages) {
-    if (page >= sourcePages) {
-      return Error{"page " + std::to_string(page) + " is past the end of " + sourcePath};
+  for (std::uint64_t position = 0; position < grown.pageCount(); ++position) {
+    if (grown.SourcePageAt(position) >= sourcePages) {
+      return Error{"a grown chain names a page past the end of " + sourcePath};
     }
   }
-  return Write(*source, sourcePages + appendedPages.size(),
-               [sourcePages, appendedPages](std::uint64_t position) -> std::uint64_t {
-                 if (position < sourcePages) return position;
-                 return appendedPages[static_cast<std::size_t>(position - sourcePages)];
-               });
+  return Write(
+      *source, grown.pageCount(),
+      [&grown](std::uint64_t position) { return grown.SourcePageAt(position); },
+      [&grown](std::uint64_t position, std::span<std::uint8_t> page) {
+        grown.Patch(position, page);
+      });
 }
 
 Result<std::unique_ptr<RepeatedFile>> RepeatedFile::Write(
     const std::vector<std::uint8_t>& source, std::uint64_t pageCount,
-    const std::function<std::uint64_t(std::uint64_t)>& sourcePageAt) {
+    const std::function<std::uint64_t(std::uint64_t)>& sourcePageAt,
+    const std::function<void(std::uint64_t, std::span<std::uint8_t>)>& patch) {
   std::string folderTemplate = TempRoot() + "/tessaril-bench-XXXXXX";
   if (::mkdtemp(folderTemplate.data()) == nullptr) {
     return Error{"cannot make a folder under " + TempRoot(), std::strerror(errno)};
@@ -110,8 +116,7 @@ Result<std::unique_ptr<RepeatedFile>> RepeatedFile::Write(
       const auto from = static_cast<std::ptrdiff_t>(sourcePageAt(position) * kPageSize);
       const auto to = static_cast<std::ptrdiff_t>(i * kPageSize);
       std::copy(source.begin() + from, source.begin() + from + kPageSize, chunk.begin() + to);
-      StorePageNumber(std::span(chunk).subspan(static_cast<std::size_t>(to), kPageSize),
-                      static_cast<std::uint32_t>(position));
+      patch(position, std::span(chunk).subspan(static_cast<std::size_t>(to), kPageSize));
     }
     written = WriteAll(fd, std::span(chunk).first(static_cast<std::size_t>(count * kPageSize)));
   }

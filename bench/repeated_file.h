@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/result.h"
+#include "testing/grown_file.h"
 
 namespace tessaril::bench {
 
@@ -24,13 +25,14 @@ class RepeatedFile {
   // new file is held in memory at a time.
   static Result<std::unique_ptr<RepeatedFile>> Build(const std::string& sourcePath,
                                                      std::uint64_t minBytes);
-  // Writes, the same way, the whole of sourcePath once and after it the
-  // source pages listed in appendedPages (page numbers of the source file),
-  // in that order. A copy keeps the allocation unit its header names, so
-  // the page inventory files it with the table's own pages: a table whose
-  // data pages are appended holds their rows once more per copy.
-  static Result<std::unique_ptr<RepeatedFile>> BuildWithAppendedPages(
-      const std::string& sourcePath, std::span<const std::uint32_t> appendedPages);
+  // Writes, the same way, the pages of sourcePath laid out and linked as
+  // grown says: the whole source once, then the copies of the chains it
+  // grows, each linked into its table's page chain. A copy keeps the
+  // allocation unit its header names, so both the page inventory and the
+  // chain walk find it: a table grown this way holds its rows once more per
+  // copy.
+  static Result<std::unique_ptr<RepeatedFile>> BuildGrown(const std::string& sourcePath,
+                                                          const testing::GrownFile& grown);
 
   // Removes the file and its folder.
   ~RepeatedFile();
@@ -47,10 +49,12 @@ class RepeatedFile {
       : folder_(std::move(folder)), path_(std::move(path)) {}
 
   // Writes pageCount pages of source (a whole file's pages); the page at each
-  // position is the source page sourcePageAt(position).
+  // position is the source page sourcePageAt(position), then patched by
+  // patch(position, page), which at least stores its position as its number.
   static Result<std::unique_ptr<RepeatedFile>> Write(
       const std::vector<std::uint8_t>& source, std::uint64_t pageCount,
-      const std::function<std::uint64_t(std::uint64_t)>& sourcePageAt);
+      const std::function<std::uint64_t(std::uint64_t)>& sourcePageAt,
+      const std::function<void(std::uint64_t, std::span<std::uint8_t>)>& patch);
 
   std::filesystem::path folder_;
   std::string path_;

@@ -8,6 +8,8 @@ golden=$2
 corpus=${TESSARIL_CORPUS:-}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# The inventory cache goes to the test's own folder.
+export XDG_CACHE_HOME="$work/cache"
 passed=0
 failed=0
 

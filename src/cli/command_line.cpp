@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "cli/commands.h"
+#include "cli/opened_table.h"
 #include "cli/terminal_events.h"
 
 namespace tessaril::cli {
@@ -19,6 +20,7 @@ CommandLine ParseCommandLineBetween(const std::vector<std::string>& words, const
                                     std::set<std::string> flags,
                                     const std::set<std::string>& values) {
   flags.insert("--help");
+  flags.insert(kNoCacheOption);
   Result<Arguments> parsed = ParseArguments(words, flags, values);
   if (parsed && parsed->Has("--help")) {
     std::cout << usage;

@@ -61,7 +61,8 @@ Inspection OpenForInspection(const std::vector<std::string>& words, const char* 
       ParseCommandLine(words, usage, positionalCount, std::move(flagOptions), valueOptions);
   if (!line.args) return {line.status, nullptr};
   args = std::move(*line.args);
-  std::unique_ptr<DatabaseFile> db = OpenDataFile(args.positional[0], mode);
+  std::unique_ptr<DatabaseFile> db =
+      OpenDataFile(args.positional[0], mode, InventoryCacheFolderOf(args));
   return {db ? kExitOk : kExitFailed, std::move(db)};
 }
 

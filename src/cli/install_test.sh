@@ -6,6 +6,8 @@ set -u
 build=$1
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
+# The inventory cache goes to the test's own folder.
+export XDG_CACHE_HOME="$prefix/cache"
 failed=0
 bad() { failed=1; echo "FAIL: $*"; }
 

@@ -32,6 +32,10 @@ constexpr const char* kUsage =
     "                             torn check, broken headers, slots and links\n"
     "  version                    the version and the file formats read\n"
     "\n"
+    "The page inventory of a file is kept in ~/.cache/tessaril/inventory (or\n"
+    "$XDG_CACHE_HOME/tessaril/inventory), never beside the file, so that the next\n"
+    "command on the same unchanged file opens it at once; --no-cache maps it afresh.\n"
+    "\n"
     "'tessaril-cli COMMAND --help' tells more about a command.\n";
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "cli/commands.h"
 #include "cli/terminal_events.h"
 #include "storage/boot_page.h"
+#include "storage/inventory_cache.h"
 
 namespace tessaril::cli {
 
@@ -22,10 +23,17 @@ void WarnIfCutShort(const DatabaseFile& db) {
   }
 }
 
-std::unique_ptr<DatabaseFile> OpenDataFile(const std::string& path, InventoryMode mode) {
+std::string InventoryCacheFolderOf(const Arguments& args) {
+  if (args.Has(kNoCacheOption)) return {};
+  return DefaultInventoryCacheFolder().value_or("");
+}
+
+std::unique_ptr<DatabaseFile> OpenDataFile(const std::string& path, InventoryMode mode,
+                                           const std::string& cacheFolder) {
   TerminalEvents progress(false);
   StopFlag stop;
-  Result<std::unique_ptr<DatabaseFile>> db = DatabaseFile::Open(path, false, progress, stop, mode);
+  Result<std::unique_ptr<DatabaseFile>> db =
+      DatabaseFile::Open(path, false, progress, stop, mode, cacheFolder);
   if (!db) {
     progress.Fatal(db.failure().message, db.failure().detail);
     return nullptr;
@@ -41,6 +49,7 @@ ScanSnapshot OpenDatabaseOf(const Arguments& args) {
   request.settings.carveDeletedRecords = args.Has("--carve");
   request.settings.showDeletedRecords = args.Has("--deleted") || args.Has("--carve");
   request.collations = std::make_shared<const CollationTable>(CollationTable::LoadBesideProgram());
+  request.inventoryCacheFolder = InventoryCacheFolderOf(args);
   TerminalEvents events(false);
   StopFlag stop;
   Result<std::shared_ptr<ScanResult>> opened = OpenDatabase(request, events, stop);

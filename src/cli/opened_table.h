@@ -16,10 +16,19 @@ namespace tessaril::cli {
 // Warns on stderr when the file holds fewer pages than its file header counts.
 void WarnIfCutShort(const DatabaseFile& db);
 
+// Every command that opens a file takes it: the page inventory is then
+// mapped afresh and not kept.
+inline constexpr const char* kNoCacheOption = "--no-cache";
+
+// Where the inventory of a file is kept between commands: the user's cache
+// folder, or "" (none) with --no-cache or without a home folder.
+std::string InventoryCacheFolderOf(const Arguments& args);
+
 // Opens a data file; a failure is reported on stderr and gives null. A file
 // cut short is opened with a warning.
 std::unique_ptr<DatabaseFile> OpenDataFile(const std::string& path,
-                                           InventoryMode mode = InventoryMode::kMap);
+                                           InventoryMode mode = InventoryMode::kMap,
+                                           const std::string& cacheFolder = {});
 
 // The record options of --deleted and --carve.
 RecordOptions RowRecordOptions(const Arguments& args);

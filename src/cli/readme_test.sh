@@ -14,7 +14,10 @@ if [ -z "$corpus" ] || [ ! -f "$sample" ]; then
 fi
 work=$(mktemp -d)
 logs=$(mktemp -d)
-trap 'rm -rf "$work" "$logs"' EXIT
+cache=$(mktemp -d)
+trap 'rm -rf "$work" "$logs" "$cache"' EXIT
+# The inventory cache goes to a folder of the test's own.
+export XDG_CACHE_HOME="$cache"
 cp "$sample" "$work/northwind.mdf"
 cd "$work" || exit 1
 mkdir bin && ln -s "$cli" bin/tessaril-cli

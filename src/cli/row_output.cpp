@@ -10,49 +10,44 @@
 namespace tessaril::cli {
 namespace {
 
-std::string CsvField(const std::string& text, bool quoteEmpty) {
-  if (!(quoteEmpty && text.empty()) && text.find_first_of(",\"\r\n") == std::string::npos) {
-    return text;
+// CSV quotes a field that holds a comma, a quote or a line break (and, for
+// a value, the empty string, so that it differs from NULL), doubling quotes.
+void AppendCsvField(std::string& out, std::string_view text, bool quoteEmpty) {
+  if (!(quoteEmpty && text.empty()) && text.find_first_of(",\"\r\n") == std::string_view::npos) {
+    out += text;
+    return;
   }
-  std::string out = "\"";
+  out += '"';
   for (char ch : text) {
     if (ch == '"') out += '"';
     out += ch;
   }
-  return out + "\"";
+  out += '"';
 }
 
 // TSV and the text format keep one row a line: a tab, a line feed and a
 // carriage return are written \t, \n and \r. Everything else, a backslash
 // too, is written as it is.
+void AppendOneLineField(std::string& out, std::string_view text) {
+  std::size_t plain = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char ch = text[i];
+    if (ch != '\t' && ch != '\n' && ch != '\r') continue;
+    out.append(text.substr(plain, i - plain));
+    out += ch == '\t' ? "\\t" : ch == '\n' ? "\\n" : "\\r";
+    plain = i + 1;
+  }
+  out.append(text.substr(plain));
+}
+
 std::string OneLineField(std::string_view text) {
   std::string out;
-  out.reserve(text.size());
-  for (char ch : text) {
-    if (ch == '\t')
-      out += "\\t";
-    else if (ch == '\n')
-      out += "\\n";
-    else if (ch == '\r')
-      out += "\\r";
-    else
-      out += ch;
-  }
+  AppendOneLineField(out, text);
   return out;
 }
 
-std::size_t CharacterCount(const std::string& text) {
-  std::size_t n = 0;
-  for (std::size_t pos = 0; pos < text.size(); ++n) NextUtf8(text, pos);
-  return n;
-}
-
-constexpr std::size_t kShownCharacters = 64;
-
-}  // namespace
-
-std::string JsonString(std::string_view text) {
-  std::string out = "\"";
+void AppendJsonString(std::string& out, std::string_view text) {
+  out += '"';
   for (char ch : text) {
     if (ch == '"' || ch == '\\') {
       out += '\\';
@@ -66,7 +61,26 @@ std::string JsonString(std::string_view text) {
       out += ch;
     }
   }
-  return out + "\"";
+  out += '"';
+}
+
+// Rows are gathered in one buffer and written in blocks of about this size.
+constexpr std::size_t kWriteBlock = std::size_t{1} << 16;
+
+std::size_t CharacterCount(const std::string& text) {
+  std::size_t n = 0;
+  for (std::size_t pos = 0; pos < text.size(); ++n) NextUtf8(text, pos);
+  return n;
+}
+
+constexpr std::size_t kShownCharacters = 64;
+
+}  // namespace
+
+std::string JsonString(std::string_view text) {
+  std::string out;
+  AppendJsonString(out, text);
+  return out;
 }
 
 bool IsJsonNumber(const ColumnDef& column, std::string_view text) {
@@ -127,20 +141,20 @@ RowWriter::RowWriter(std::ostream& out, RowFormat format, const std::vector<Colu
     names_.insert(names_.end(), std::begin(kProvenanceColumns), std::end(kProvenanceColumns));
   if (format_ == RowFormat::kText) pending_.push_back(names_);
   if (format_ == RowFormat::kTsv || format_ == RowFormat::kCsv) {
-    std::vector<Cell> header;
-    for (const std::string& name : names_) header.push_back(Cell::Text(name));
-    WriteLine(header);
+    for (std::size_t i = 0; i < names_.size(); ++i) AppendField(i, false, names_[i]);
+    EndLine();
   }
 }
 
+RowWriter::~RowWriter() { Flush(); }
+
+// The text format's cells, large values shortened when asked.
 std::vector<Cell> RowWriter::Cells(const RenderedRow& row) const {
   std::vector<Cell> cells;
   for (std::size_t k = 0; k < shown_.size(); ++k) {
     const std::size_t i = shown_[k];
     Cell cell = i < row.cells.size() ? row.cells[i] : Cell();
-    if (format_ != RowFormat::kText) {
-      cell.text = std::string(DataText(cell, columns_[k]));
-    } else if (options_.shortenLargeValues && HoldsLargeValues(columns_[k]) && !cell.null) {
+    if (options_.shortenLargeValues && HoldsLargeValues(columns_[k]) && !cell.null) {
       cell = ShortenedCell(std::move(cell));
     }
     cells.push_back(std::move(cell));
@@ -154,47 +168,69 @@ std::vector<Cell> RowWriter::Cells(const RenderedRow& row) const {
 }
 
 void RowWriter::Write(const RenderedRow& row) {
-  std::vector<Cell> cells = Cells(row);
   if (format_ == RowFormat::kText) {
     std::vector<std::string> texts;
-    for (const Cell& cell : cells) texts.push_back(OneLineField(cell.Shown()));
+    for (const Cell& cell : Cells(row)) texts.push_back(OneLineField(cell.Shown()));
     pending_.push_back(std::move(texts));
     return;
   }
-  WriteLine(cells);
+  // The file formats write each value from the row's own cell, with no copy.
+  const Cell absent;
+  for (std::size_t k = 0; k < shown_.size(); ++k) {
+    const std::size_t i = shown_[k];
+    const Cell& cell = i < row.cells.size() ? row.cells[i] : absent;
+    AppendField(k, cell.null, DataText(cell, columns_[k]));
+  }
+  if (options_.provenance) {
+    const std::size_t first = shown_.size();
+    AppendField(first, false, RowOriginName(row.origin));
+    AppendField(first + 1, false, ToString(row.id.page));
+    char slot[16];
+    const int n = std::snprintf(slot, sizeof slot, "%d", static_cast<int>(row.id.slot));
+    AppendField(first + 2, false, std::string_view(slot, n > 0 ? static_cast<std::size_t>(n) : 0));
+  }
+  EndLine();
 }
 
-void RowWriter::WriteLine(const std::vector<Cell>& cells) {
+void RowWriter::AppendField(std::size_t index, bool null, std::string_view text) {
   if (format_ == RowFormat::kJson) {
-    out_ << '{';
-    for (std::size_t i = 0; i < cells.size(); ++i) {
-      out_ << (i ? "," : "") << JsonString(names_[i]) << ':';
-      if (cells[i].null) {
-        out_ << "null";
-      } else if (i < columns_.size() ? IsJsonNumber(columns_[i], cells[i].text)
-                                     : names_[i] == "$slot") {
-        out_ << cells[i].text;
-      } else {
-        out_ << JsonString(cells[i].text);
-      }
+    buffer_ += index == 0 ? '{' : ',';
+    AppendJsonString(buffer_, names_[index]);
+    buffer_ += ':';
+    if (null) {
+      buffer_ += "null";
+    } else if (index < columns_.size() ? IsJsonNumber(columns_[index], text)
+                                       : names_[index] == "$slot") {
+      buffer_ += text;
+    } else {
+      AppendJsonString(buffer_, text);
     }
-    out_ << "}\n";
     return;
   }
-  const char separator = format_ == RowFormat::kCsv ? ',' : '\t';
-  for (std::size_t i = 0; i < cells.size(); ++i) {
-    if (i) out_ << separator;
-    // CSV: NULL is an empty field, the empty string a quoted one.
-    if (format_ == RowFormat::kCsv) {
-      out_ << (cells[i].null ? std::string() : CsvField(cells[i].text, true));
-    } else {
-      out_ << OneLineField(cells[i].Shown());
-    }
+  if (index > 0) buffer_ += format_ == RowFormat::kCsv ? ',' : '\t';
+  // CSV: NULL is an empty field, the empty string a quoted one.
+  if (format_ == RowFormat::kCsv) {
+    if (!null) AppendCsvField(buffer_, text, true);
+  } else {
+    AppendOneLineField(buffer_, null ? std::string_view(kNullText) : text);
   }
-  out_ << (format_ == RowFormat::kCsv ? "\r\n" : "\n");
+}
+
+void RowWriter::EndLine() {
+  if (format_ == RowFormat::kJson) buffer_ += names_.empty() ? "{}\n" : "}\n";
+  if (format_ == RowFormat::kCsv) buffer_ += "\r\n";
+  if (format_ == RowFormat::kTsv) buffer_ += '\n';
+  if (buffer_.size() >= kWriteBlock) Flush();
+}
+
+void RowWriter::Flush() {
+  if (buffer_.empty()) return;
+  out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+  buffer_.clear();
 }
 
 void RowWriter::Finish() {
+  Flush();
   if (format_ != RowFormat::kText) return;
   // Columns are padded to the widest value as a terminal shows it: wide
   // (CJK) characters take two columns, combining marks none.

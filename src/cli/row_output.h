@@ -47,13 +47,25 @@ class RowWriter {
  public:
   RowWriter(std::ostream& out, RowFormat format, const std::vector<ColumnDef>& columns,
             RowWriterOptions options = {});
+  // Writes what is still buffered.
+  ~RowWriter();
+  RowWriter(const RowWriter&) = delete;
+  RowWriter& operator=(const RowWriter&) = delete;
+
+  // The file formats gather rows in a buffer written in blocks; the text
+  // format keeps them until Finish.
   void Write(const RenderedRow& row);
+  // Writes the rows gathered so far (the file formats).
+  void Flush();
   // Aligned text is written once every row is known.
   void Finish();
 
  private:
   std::vector<Cell> Cells(const RenderedRow& row) const;
-  void WriteLine(const std::vector<Cell>& cells);
+  // One field of the line being gathered: output column index (a JSON
+  // object's first field opens it).
+  void AppendField(std::size_t index, bool null, std::string_view text);
+  void EndLine();
 
   std::ostream& out_;
   RowFormat format_;
@@ -62,6 +74,7 @@ class RowWriter {
   std::vector<ColumnDef> columns_;                 // by shown column
   std::vector<std::string> names_;                 // by output column
   std::vector<std::vector<std::string>> pending_;  // text format only
+  std::string buffer_;                             // file formats: lines not yet written
 };
 
 }  // namespace tessaril::cli

@@ -77,6 +77,7 @@ int RowsCommand(const std::vector<std::string>& words) {
     if (pager.pageNumber() == pageNumber || all) {
       if (!writer) writer.emplace(std::cout, *format, table->layout().columns, options);
       for (const RenderedRow& row : page.rows) writer->Write(row);
+      writer->Flush();  // the rows before the page's label on stderr
       std::cerr << pager.PageLabel(page.rowsCounted) << '\n' << pager.CaptionText() << '\n';
     }
     return all || pager.pageNumber() < pageNumber;

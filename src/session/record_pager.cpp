@@ -1,12 +1,23 @@
 #include "session/record_pager.h"
 
+#include <array>
 #include <cstdio>
+#include <string_view>
 
 #include "catalog/table_pages.h"
 #include "storage/allocation_map.h"
 
 namespace tessaril {
 namespace {
+
+// " row 12 inserted", written into text; told for every row, so no string
+// is made for it.
+using RowCaption = std::array<char, 40>;
+std::string_view RowInserted(RowCaption& text, std::int64_t gridRow) {
+  const int n = std::snprintf(text.data(), text.size(), " row %lld inserted",
+                              static_cast<long long>(gridRow));
+  return {text.data(), n > 0 ? static_cast<std::size_t>(n) : 0};
+}
 
 bool AllEmpty(const RenderedRow& row) {
   for (const Cell& cell : row.cells) {
@@ -164,13 +175,21 @@ GridPage RecordPager::Load(PagePosition start, std::optional<PagePosition>& stop
   std::size_t pagesRead = 0;
   for (auto p = static_cast<std::size_t>(start.page); p < pageList_.size(); ++p) {
     if (context_.options.stopRequested()) break;
-    std::vector<RenderedRow> rows = ReadPageRows(pageList_[p], context_);
+    // The page a full grid page stopped in was rendered already: its rows
+    // past the stop were kept for the next grid page.
+    const bool held = heldFrom_ && p == static_cast<std::size_t>(start.page) && *heldFrom_ == start;
+    std::vector<RenderedRow> rows =
+        held ? std::move(heldRows_) : ReadPageRows(pageList_[p], context_);
+    heldFrom_.reset();
+    heldRows_.clear();
     const std::size_t firstRecord =
         p == static_cast<std::size_t>(start.page) ? static_cast<std::size_t>(start.record) : 0;
     for (std::size_t r = firstRecord; r < rows.size(); ++r) {
       if (context_.options.stopRequested()) break;
       if (grid.rowsCounted == static_cast<std::int64_t>(kRowsPerGridPage)) {
         stop = PagePosition{static_cast<std::int64_t>(p), static_cast<std::int64_t>(r)};
+        heldFrom_ = stop;
+        heldRows_ = std::move(rows);
         return grid;
       }
       if (rows[r].cells.empty()) continue;
@@ -179,7 +198,9 @@ GridPage RecordPager::Load(PagePosition start, std::optional<PagePosition>& stop
       // free space; a real row of NULLs and empty strings is shown.
       if (rows[r].origin == RowOrigin::kCarved && AllEmpty(rows[r])) continue;
       grid.rows.push_back(std::move(rows[r]));
-      const std::string inserted = RowInsertedText(static_cast<std::int64_t>(grid.rows.size()));
+      RowCaption caption;
+      const std::string_view inserted =
+          RowInserted(caption, static_cast<std::int64_t>(grid.rows.size()));
       events.CaptionText(inserted);
       if (!firstPage) {
         events.LogFileLine(inserted);
@@ -193,6 +214,8 @@ GridPage RecordPager::Load(PagePosition start, std::optional<PagePosition>& stop
 
 GridPage RecordPager::First(ScanEvents& events) {
   ChooseAndList();
+  heldFrom_.reset();
+  heldRows_.clear();
   positions_.assign(1, PagePosition{});
   GridPage grid = Load(PagePosition{}, continuation_, true, events);
   pageNumber_ = 1;
@@ -265,7 +288,8 @@ std::string RecordPager::EndMessage(const GridPage& first) const {
 }
 
 std::string RecordPager::RowInsertedText(std::int64_t gridRow) {
-  return " row " + std::to_string(gridRow) + " inserted";
+  RowCaption caption;
+  return std::string(RowInserted(caption, gridRow));
 }
 
 std::string RecordPager::CaptionText() const {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -101,6 +102,10 @@ class RecordPager {
   int pageNumber_ = 0;
   std::int64_t first_ = 0;
   std::int64_t last_ = 0;
+  // The rows of the page the last grid page stopped in, from heldFrom_ on
+  // (those before it were taken), kept for the grid page that starts there.
+  std::optional<PagePosition> heldFrom_;
+  std::vector<RenderedRow> heldRows_;
   // Pages in each file of the database, for the bounds of listed pages.
   FilePageCounts pageCounts_;
 };

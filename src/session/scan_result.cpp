@@ -28,7 +28,8 @@ Result<std::shared_ptr<ScanResult>> OpenDatabase(const OpenRequest& request, Sca
   const bool advanced = request.settings.advancedMode;
   Result<std::unique_ptr<DatabaseFile>> opened =
       request.snapshotPath.empty()
-          ? DatabaseFile::Open(request.path, advanced, events, stop)
+          ? DatabaseFile::Open(request.path, advanced, events, stop, InventoryMode::kMap,
+                               request.inventoryCacheFolder)
           : DatabaseFile::OpenFromSnapshot(request.path, advanced, request.snapshotPath, events,
                                            stop);
   if (!opened) {

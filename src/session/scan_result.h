@@ -52,6 +52,9 @@ using ScanSnapshot = std::shared_ptr<const ScanResult>;
 struct OpenRequest {
   std::string path;          // the primary data file
   std::string snapshotPath;  // when set, the page inventory comes from this snapshot
+  // When set, the page inventory is kept in this folder between opens (see
+  // storage/inventory_cache.h); unused with a snapshot.
+  std::string inventoryCacheFolder;
   ReadSettings settings;
   std::shared_ptr<const CollationTable> collations;
 };

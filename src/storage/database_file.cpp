@@ -1,7 +1,9 @@
 #include "storage/database_file.h"
 
+#include <array>
 #include <utility>
 
+#include "storage/inventory_cache.h"
 #include "storage/sequential_pages.h"
 #include "storage/snapshot_file.h"
 
@@ -55,7 +57,8 @@ Result<std::unique_ptr<DatabaseFile>> DatabaseFile::OpenChecked(const std::strin
 
 Result<std::unique_ptr<DatabaseFile>> DatabaseFile::Open(const std::string& path, bool advancedMode,
                                                          ProgressSink& progress, StopFlag& stop,
-                                                         InventoryMode mode) {
+                                                         InventoryMode mode,
+                                                         const std::string& cacheFolder) {
   ClearStopAtEnd clearStop{stop};
   Result<std::unique_ptr<DatabaseFile>> checked = OpenChecked(path, advancedMode, progress, stop);
   if (!checked || mode == InventoryMode::kSkip) return checked;
@@ -64,6 +67,18 @@ Result<std::unique_ptr<DatabaseFile>> DatabaseFile::Open(const std::string& path
   progress.ProgressRange(0, db->pageCount_);
   progress.ProgressPos(0);
   progress.StatusText(kMappingText);
+  const std::optional<InventoryCacheKey> key =
+      cacheFolder.empty() ? std::nullopt : KeyOfFile(path, db->file_, db->dataOffset());
+  if (key) {
+    if (std::optional<CachedInventory> cached = LoadCachedInventory(cacheFolder, *key);
+        cached && !cached->inventory.systemPages.empty()) {
+      db->inventory_ = std::move(cached->inventory);
+      db->pageTypeCounts_ = cached->pageTypeCounts;
+      progress.ProgressPos(db->pageCount_);
+      progress.StatusText(kMappingDoneText);
+      return db;
+    }
+  }
   // Pages of the primary file are recorded under file id 1, whatever their
   // header says: the entry must lead a reader back to the file it came from.
   const PageInventory::Filing filing{PrimarySystemObjectIds(), true};
@@ -75,6 +90,13 @@ Result<std::unique_ptr<DatabaseFile>> DatabaseFile::Open(const std::string& path
   progress.StatusText(kMappingDoneText);
   if (mapped.systemPages == 0) {
     return Error{kInvalidFileText, "no page of a base system table was found"};
+  }
+  if (key && !mapped.stopped) {
+    // A cache that cannot be written only costs the next open its time.
+    ProtectedFiles protectedFiles;
+    protectedFiles.AddDataFile(path);
+    (void)StoreCachedInventory(cacheFolder, *key, {db->inventory_, db->pageTypeCounts_},
+                               protectedFiles);
   }
   return db;
 }
@@ -155,10 +177,16 @@ std::optional<std::vector<std::uint8_t>> DatabaseFile::ReadRawPage(PageId id) co
   return bytes;
 }
 
+// Only the header's bytes are read: a walk that follows links reads each
+// page's header without its records. Torn bits lie in the sector ends, past
+// the header, so the fields read the same as from the whole page.
 std::optional<CPage_Header> DatabaseFile::ReadPageHeader(PageId id) const {
-  std::optional<HeaderedPage> page = ReadPage(id);
-  if (!page) return std::nullopt;
-  return page->header;
+  std::uint64_t dataOffset = 0;
+  const ReadOnlyFile* file = FileFor(id, dataOffset, 1);
+  if (file == nullptr) return std::nullopt;
+  std::array<std::uint8_t, kPageHeaderSize> bytes{};
+  file->ReadAt(static_cast<std::uint64_t>(id.pageNumber) * kPageSize + dataOffset, bytes);
+  return CPage_Header::Peek(bytes);
 }
 
 namespace {

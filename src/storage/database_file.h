@@ -57,9 +57,13 @@ class DatabaseFile {
   // no page of it has a page header (the detail then starts with
   // kNotADataFileText) or when no base system table page is found. A stop request ends the mapping
   // early; the request is cleared before this returns, whatever the outcome.
+  // With a cache folder, the inventory is taken from the folder's entry for
+  // this file when there is one (see inventory_cache.h), and an inventory
+  // mapped to the end is stored there for the next open.
   static Result<std::unique_ptr<DatabaseFile>> Open(const std::string& path, bool advancedMode,
                                                     ProgressSink& progress, StopFlag& stop,
-                                                    InventoryMode mode = InventoryMode::kMap);
+                                                    InventoryMode mode = InventoryMode::kMap,
+                                                    const std::string& cacheFolder = {});
 
   // Opens the primary file as Open does, but takes the page inventory from a
   // snapshot file instead of reading every page. Fails with kInvalidFileText
@@ -102,6 +106,8 @@ class DatabaseFile {
   // As ReadPageInto, but page 0 (the file header page) is read too: for
   // checks that look at every page of a file as stored.
   bool ReadStoredPageInto(PageId id, std::span<std::uint8_t, kPageSize> out) const;
+  // The header alone, read from the header's bytes (its torn-bit flags are
+  // not looked at: ReadPage decides those).
   std::optional<CPage_Header> ReadPageHeader(PageId id) const;
   std::optional<HeaderedPage> ReadPage(PageId id) const;
   // Page 0 of a file, its file header page, which the readers above never

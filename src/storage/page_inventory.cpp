@@ -93,6 +93,23 @@ void PageInventory::Clear() {
   iamPages.clear();
 }
 
+namespace {
+
+// How many whole pages from position on lie in a hole of the file (up to
+// position last, inclusive); 0 when data is there or the system cannot say.
+std::uint64_t HolePagesAt(const ReadOnlyFile& file, std::uint64_t dataOffset,
+                          std::uint64_t position, std::uint64_t last) {
+  const std::uint64_t start = dataOffset + position * kPageSize;
+  const std::optional<std::uint64_t> data = file.NextDataOffset(start);
+  if (!data || *data <= start) return 0;
+  // Pages past the end of the file read as zeros too.
+  const std::uint64_t pages =
+      *data >= file.size() ? last + 1 - position : (*data - start) / kPageSize;
+  return std::min(pages, last + 1 - position);
+}
+
+}  // namespace
+
 MappingResult MapFilePages(const ReadOnlyFile& file, std::uint64_t dataOffset,
                            std::uint64_t pageCount, std::uint16_t fileId,
                            const PageInventory::Filing& filing, PageInventory& inventory,
@@ -105,6 +122,18 @@ MappingResult MapFilePages(const ReadOnlyFile& file, std::uint64_t dataOffset,
     if (stop.requested()) {
       result.stopped = true;
       break;
+    }
+    if (i % SequentialPages::kPagesPerBlock == 0) {
+      // Whole pages inside a hole of a sparse file read as zeros, which file
+      // nothing: they are counted as empty pages, not read.
+      const std::uint64_t holePages = HolePagesAt(file, dataOffset, i, pageCount);
+      if (holePages > 0) {
+        result.pageTypeCounts[0] += holePages;
+        i += holePages - 1;
+        pages.SkipTo(i + 1);
+        progress.ProgressPos(i + 1);
+        continue;
+      }
     }
     const InventoryHeader h = ReadInventoryHeader(pages.Next());
     ++result.pageTypeCounts[h.pageType];

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <vector>
 
 #include "storage/database_file.h"
-#include "testing/test_files.h"
 #include "testing/corpus.h"
+#include "testing/test_files.h"
 
 namespace tessaril {
 namespace {
@@ -128,6 +130,62 @@ TEST_F(InventoryCorpus, UserUnitWithSystemObjectIdStaysOutOfSystemMap) {
   }
   // And the object table's data pages are not in the user unit's list.
   EXPECT_TRUE(inv.dataPages.count(AllocationUnitId(34, 1)));
+}
+
+// A sparse file maps as the same file with its holes written out as zeros:
+// the pages of a hole are counted as empty pages without being read.
+TEST(PageInventory, HolesOfASparseFileMapAsZeroPages) {
+  TESSARIL_REQUIRE_CORPUS();
+  const auto source = testing::FindCorpusFile("sql2008_pubs");
+  ASSERT_TRUE(source);
+  const std::vector<std::uint8_t> pages = testing::ReadWholeFile(source->path);
+  // The copy's pages again after a hole of 1000 pages, and a hole at the end.
+  const std::uint64_t second = pages.size() + 1000 * kPageSize;
+  const std::uint64_t size = second + pages.size() + 777 * kPageSize;
+  testing::TempDir dir;
+  const std::string sparse = (dir.path() / "sparse.mdf").string();
+  const std::string dense = (dir.path() / "dense.mdf").string();
+  {
+    std::ofstream out(sparse, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(pages.data()),
+              static_cast<std::streamsize>(pages.size()));
+    out.seekp(static_cast<std::streamoff>(second));
+    out.write(reinterpret_cast<const char*>(pages.data()),
+              static_cast<std::streamsize>(pages.size()));
+  }
+  std::filesystem::resize_file(sparse, size);
+  std::vector<std::uint8_t> zeros(static_cast<std::size_t>(size), 0);
+  std::copy(pages.begin(), pages.end(), zeros.begin());
+  std::copy(pages.begin(), pages.end(), zeros.begin() + static_cast<std::ptrdiff_t>(second));
+  testing::WriteWholeFile(dense, zeros);
+
+  struct Mapped {
+    PageInventory inventory;
+    MappingResult result;
+  };
+  const auto map = [](const std::string& path) {
+    Mapped m;
+    Result<ReadOnlyFile> file = ReadOnlyFile::Open(path);
+    EXPECT_TRUE(file);
+    if (!file) return m;
+    NullProgress progress;
+    StopFlag stop;
+    m.result = MapFilePages(*file, 0, file->size() / kPageSize, 1, {PrimarySystemObjectIds(), true},
+                            m.inventory, progress, stop);
+    return m;
+  };
+  Result<ReadOnlyFile> opened = ReadOnlyFile::Open(sparse);
+  ASSERT_TRUE(opened);
+  const std::optional<std::uint64_t> data = opened->NextDataOffset(pages.size() + kPageSize);
+  if (!data || *data <= pages.size() + kPageSize) GTEST_SKIP() << "this file system keeps no holes";
+  const Mapped a = map(sparse);
+  const Mapped b = map(dense);
+  EXPECT_EQ(a.result.pageTypeCounts, b.result.pageTypeCounts);
+  EXPECT_EQ(a.result.systemPages, b.result.systemPages);
+  EXPECT_EQ(a.inventory.systemPages, b.inventory.systemPages);
+  EXPECT_EQ(a.inventory.dataPages, b.inventory.dataPages);
+  EXPECT_EQ(a.inventory.iamPages, b.inventory.iamPages);
+  EXPECT_GT(a.result.pageTypeCounts[0], 1000u);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #include "storage/page_slots.h"
 
 #include <algorithm>
-#include <set>
+#include <bitset>
 
 #include "storage/page_id.h"
 
@@ -26,22 +26,29 @@ std::vector<std::uint16_t> ReadSlotArray(ByteView page, int count) {
 
 namespace {
 
+// The record offsets met so far on one page, one bit for each byte.
+using SeenOffsets = std::bitset<kPageSize>;
+
 // Indices of slots whose offset lies outside [96, areaEnd) or repeats an
 // earlier slot's. Empty slots (offset 0) are neither.
 std::vector<std::size_t> BadSlots(const std::vector<std::uint16_t>& slots, std::size_t first,
-                                  std::size_t areaEnd, std::set<std::uint16_t>& seen) {
+                                  std::size_t areaEnd, SeenOffsets& seen) {
   std::vector<std::size_t> bad;
+  areaEnd = std::min(areaEnd, kPageSize);
   for (std::size_t i = first; i < slots.size(); ++i) {
     const std::uint16_t offset = slots[i];
     if (offset == 0) continue;
-    if (offset >= kPageHeaderSize && offset < areaEnd && seen.insert(offset).second) continue;
+    if (offset >= kPageHeaderSize && offset < areaEnd && !seen.test(offset)) {
+      seen.set(offset);
+      continue;
+    }
     bad.push_back(i);
   }
   return bad;
 }
 
 std::vector<std::size_t> BadSlots(const std::vector<std::uint16_t>& slots, std::size_t areaEnd) {
-  std::set<std::uint16_t> seen;
+  SeenOffsets seen;
   return BadSlots(slots, 0, areaEnd, seen);
 }
 
@@ -55,7 +62,7 @@ std::size_t NonEmptyCount(const std::vector<std::uint16_t>& slots) {
 // offset is what lies.
 void ResolveCountAgainstOffset(SlotArrayCheck& check, std::size_t fit) {
   const std::size_t arrayStart = kPageSize - 2 * check.slots.size();
-  std::set<std::uint16_t> seen;
+  SeenOffsets seen;
   const std::vector<std::uint16_t> head(check.slots.begin(),
                                         check.slots.begin() + static_cast<std::ptrdiff_t>(fit));
   const bool headBad = !BadSlots(head, 0, arrayStart, seen).empty();

@@ -1,5 +1,6 @@
 #include "storage/pfs.h"
 
+#include "storage/file_header_page.h"
 #include "storage/page_checksum.h"
 #include "storage/page_slots.h"
 
@@ -33,8 +34,22 @@ std::vector<std::uint8_t> TrustedByteMap(std::vector<std::uint8_t> page, PageId 
 
 }  // namespace
 
+std::optional<std::uint32_t> PfsReader::RecordedSize(std::uint16_t fileId) {
+  const auto known = recordedSizes_.find(fileId);
+  if (known != recordedSizes_.end()) return known->second;
+  std::optional<std::uint32_t> size;
+  if (const std::optional<HeaderedPage> page = db_.ReadFileHeaderPage(fileId)) {
+    const auto decoded = DecodeFileHeaderPage(ByteView(page->bytes.data(), page->bytes.size()));
+    if (decoded && decoded->sizeInPages > 0) size = decoded->sizeInPages;
+  }
+  recordedSizes_.emplace(fileId, size);
+  return size;
+}
+
 std::optional<bool> PfsReader::IsAllocated(PageId page) {
   if (page.pageNumber < 0) return std::nullopt;
+  const std::optional<std::uint32_t> recorded = RecordedSize(page.fileId);
+  if (recorded && static_cast<std::uint32_t>(page.pageNumber) >= *recorded) return std::nullopt;
   const std::int32_t first = page.pageNumber / kPfsInterval * kPfsInterval;
   const PageId pfs{page.fileId, first == 0 ? 1 : first};
   if (pfs != cached_) {

@@ -62,6 +62,14 @@ std::size_t ReadOnlyFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> o
   return done;
 }
 
+std::optional<std::uint64_t> ReadOnlyFile::NextDataOffset(std::uint64_t offset) const {
+  if (fd_ < 0 || offset >= size_) return std::nullopt;
+  const off_t data = ::lseek(fd_, static_cast<off_t>(offset), SEEK_DATA);
+  if (data >= 0) return static_cast<std::uint64_t>(data);
+  if (errno == ENXIO) return size_;  // a hole up to the end
+  return std::nullopt;
+}
+
 void ReadOnlyFile::AdviseSequential() const {
   if (fd_ >= 0) ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
 }

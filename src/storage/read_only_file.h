@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -32,6 +33,11 @@ class ReadOnlyFile {
   // Reads out.size() bytes at offset. Whatever cannot be read (end of file,
   // an I/O error) is left zero in out. Returns the number of bytes read.
   std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const;
+
+  // Where the next stored data at or after offset begins, as the system
+  // keeps a sparse file: offset itself when data is there, the file's size
+  // when only a hole follows. Nothing when the system cannot say.
+  std::optional<std::uint64_t> NextDataOffset(std::uint64_t offset) const;
 
   // Tells the system the file will be read front to back.
   void AdviseSequential() const;

@@ -15,7 +15,7 @@ ByteView SequentialPages::Next() {
   if (next_ < blockFirst_ || next_ >= blockFirst_ + blockPages_) Fill();
   const std::size_t index = static_cast<std::size_t>(next_ - blockFirst_);
   ++next_;
-  return ByteView(block_.data() + index * kPageSize, kPageSize);
+  return ByteView(block_.get() + index * kPageSize, kPageSize);
 }
 
 // Reads the block that starts at next_. A block read that stops short inside
@@ -24,14 +24,19 @@ ByteView SequentialPages::Next() {
 void SequentialPages::Fill() {
   blockFirst_ = next_;
   blockPages_ = std::min<std::uint64_t>(kPagesPerBlock, last_ - next_ + 1);
-  block_.resize(static_cast<std::size_t>(blockPages_) * kPageSize);
+  const auto bytes = static_cast<std::size_t>(blockPages_) * kPageSize;
+  if (bytes > blockBytes_) {
+    block_ = std::make_unique_for_overwrite<std::uint8_t[]>(bytes);
+    blockBytes_ = bytes;
+  }
+  const std::span<std::uint8_t> block(block_.get(), bytes);
   const std::uint64_t start = dataOffset_ + blockFirst_ * kPageSize;
-  const std::size_t got = file_.ReadAt(start, block_);
+  const std::size_t got = file_.ReadAt(start, block);  // zero-fills what the file lacks
   const std::uint64_t expected =
-      start >= file_.size() ? 0 : std::min<std::uint64_t>(block_.size(), file_.size() - start);
+      start >= file_.size() ? 0 : std::min<std::uint64_t>(bytes, file_.size() - start);
   if (got >= expected) return;
   for (std::size_t page = got / kPageSize; page < blockPages_; ++page) {
-    std::span<std::uint8_t> out(block_.data() + page * kPageSize, kPageSize);
+    std::span<std::uint8_t> out(block_.get() + page * kPageSize, kPageSize);
     file_.ReadAt(start + page * kPageSize, out);
   }
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "base/byte_view.h"
@@ -23,6 +24,8 @@ class SequentialPages {
   std::uint64_t position() const { return next_; }
   // The page at position(), then advances.
   ByteView Next();
+  // Moves on to position without reading the pages before it.
+  void SkipTo(std::uint64_t position) { next_ = position; }
 
  private:
   void Fill();
@@ -33,7 +36,9 @@ class SequentialPages {
   std::uint64_t last_;
   std::uint64_t blockFirst_ = 0;
   std::uint64_t blockPages_ = 0;
-  std::vector<std::uint8_t> block_;
+  // Allocated once, not zeroed: each read fills what it returns.
+  std::unique_ptr<std::uint8_t[]> block_;
+  std::size_t blockBytes_ = 0;
 };
 
 }  // namespace tessaril

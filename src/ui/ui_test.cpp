@@ -470,7 +470,8 @@ class UiTest : public QObject {
     };
     for (const auto& run : runs) {
       QProcess cli;
-      cli.start(TESSARIL_CLI, QStringList{"export", northwind_} + run.arguments);
+      // --no-cache: the test leaves nothing in the user's cache folder.
+      cli.start(TESSARIL_CLI, QStringList{"export", northwind_, "--no-cache"} + run.arguments);
       QVERIFY(cli.waitForFinished(120000));
       QCOMPARE(cli.exitCode(), 0);
       // A file, or a folder of files of the same names.

@@ -1,14 +1,17 @@
 // Collation id to collation name and code page, read from "collation.txt"
-// beside the program.
+// beside the program. A table loaded from a file reads and parses it on its
+// first look-up, so a command that decodes no text never pays for it.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
 #include <istream>
-#include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace tessaril {
 
@@ -19,26 +22,39 @@ struct CollationEntry {
 
 class CollationTable {
  public:
+  // An empty table.
+  CollationTable();
+
   // Reads lines of "name<TAB>id<TAB>code page". Lines without two tabs are
   // skipped; numbers read like strtol (leading blanks and a sign allowed,
   // reading stops at the first other character, no digits gives 0); a later
   // line with the same id replaces an earlier one.
   static CollationTable Parse(std::istream& in);
-  // An unreadable or missing file gives an empty table.
+  static CollationTable ParseText(std::string_view text);
+  // The file is read on first use; an unreadable or missing file gives an
+  // empty table.
   static CollationTable Load(const std::filesystem::path& file);
-  // "collation.txt" in the folder of the running program (the build tree),
-  // else in share/tessaril beside that folder (an installed program:
-  // PREFIX/bin/tessaril-cli reads PREFIX/share/tessaril/collation.txt).
+  // "collation.txt" in the folder of the running program (or in
+  // ../share/tessaril beside it), read on first use.
   static CollationTable LoadBesideProgram();
 
   const CollationEntry* Find(std::int64_t id) const;
-  // First entry with this name (names are compared exactly).
+  // The entry with the lowest id among those with this name (names are
+  // compared exactly).
   std::optional<std::int64_t> FindByName(std::string_view name) const;
-  const std::map<std::int64_t, CollationEntry>& entries() const { return entries_; }
-  bool empty() const { return entries_.empty(); }
+  // Every entry as (id, entry), in id order.
+  const std::vector<std::pair<std::int64_t, CollationEntry>>& entries() const { return Entries(); }
+  std::size_t size() const { return Entries().size(); }
+  bool empty() const { return Entries().empty(); }
 
  private:
-  std::map<std::int64_t, CollationEntry> entries_;
+  using Sorted = std::vector<std::pair<std::int64_t, CollationEntry>>;  // by id
+  struct Lazy;
+  explicit CollationTable(std::shared_ptr<Lazy> lazy) : lazy_(std::move(lazy)) {}
+  const Sorted& Entries() const;
+
+  // Shared by copies; parsed at most once, whichever thread asks first.
+  std::shared_ptr<Lazy> lazy_;
 };
 
 // The folder holding the running program's file.

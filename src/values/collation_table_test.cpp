@@ -19,7 +19,7 @@ TEST(CollationTable, ParsesLinesByTheirTabs) {
       "Signed\t -12x\tabc\n"
       "Latin1_Replaced\t7\t1250\n");
   const CollationTable table = CollationTable::Parse(in);
-  ASSERT_EQ(table.entries().size(), 3u);
+  ASSERT_EQ(table.size(), 3u);
   ASSERT_NE(table.Find(7), nullptr);
   EXPECT_EQ(table.Find(7)->name, "Latin1_Replaced");  // the later line wins
   EXPECT_EQ(table.Find(7)->codePage, 1250);

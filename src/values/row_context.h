@@ -72,6 +72,9 @@ struct RowContext {
              RecordOptions recordOptions, bool sql2000);
 
   const TableLayout& layout;
+  // DescribeValue of each column of the layout, in layout order: worked out
+  // once for the walk, not once per value.
+  std::vector<ValueLayout> valueLayouts;
   const DatabaseFile& db;
   TextDecoding text;
   RecordOptions options;

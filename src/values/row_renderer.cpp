@@ -10,6 +10,13 @@ namespace {
 
 constexpr int kBitsPerByte = 8;
 
+std::vector<ValueLayout> DescribeColumns(const std::vector<ColumnDef>& columns) {
+  std::vector<ValueLayout> layouts;
+  layouts.reserve(columns.size());
+  for (const ColumnDef& c : columns) layouts.push_back(DescribeValue(c));
+  return layouts;
+}
+
 bool Shown(const CPrimaryRecord* r, const RecordOptions& options) {
   return r != nullptr && !r->isInvalid && r->recordType != kIndexRecord &&
          (options.showDeletedRecords || !r->isGhost);
@@ -77,7 +84,8 @@ class RecordWalk {
     for (std::size_t i = 0; i < columns.size(); ++i) {
       if (context_.options.stopRequested()) break;
       if (columns[i].physicalOrdinal == kNoStorage) continue;
-      texts[i] = Column(columns[i]);
+      const std::vector<ValueLayout>& layouts = context_.valueLayouts;
+      texts[i] = Column(columns[i], i < layouts.size() ? layouts[i] : DescribeValue(columns[i]));
     }
     return texts;
   }
@@ -90,8 +98,7 @@ class RecordWalk {
     return c.physicalOrdinal - 1;
   }
 
-  Cell Column(const ColumnDef& c) {
-    ValueLayout layout = DescribeValue(c);
+  Cell Column(const ColumnDef& c, ValueLayout layout) {
     // In the vardecimal storage format decimal columns are variable-length;
     // their placement rows give them a negative leaf offset.
     const bool varDecimal = !context_.sql2000Layout && c.leafOffset < 0 &&
@@ -262,6 +269,7 @@ std::string_view DataText(const Cell& cell, const ColumnDef& column) {
 RowContext::RowContext(const TableLayout& tableLayout, const DatabaseFile& file,
                        TextDecoding textDecoding, RecordOptions recordOptions, bool sql2000)
     : layout(tableLayout),
+      valueLayouts(DescribeColumns(tableLayout.columns)),
       db(file),
       text(std::move(textDecoding)),
       options(recordOptions),
