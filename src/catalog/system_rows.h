@@ -107,6 +107,9 @@ struct ScalarTypeRow {
   std::uint32_t status = 0;
 };
 
+// Rowset column status bit (sysrscols): the column was dropped.
+inline constexpr std::uint32_t kDroppedRowsetColumn = 0x2;
+
 struct RowsetColumnRow {
   std::uint64_t rowsetId = 0;
   std::int32_t rowsetColumnId = 0;

@@ -16,8 +16,6 @@ namespace {
 constexpr std::int32_t kIdMask = static_cast<std::int32_t>(0xFCFFFFFF);
 constexpr std::int32_t kGeometryUserType = 129;
 constexpr std::int32_t kHierarchyIdUserType = 128;
-// Rowset column status bit (sysrscols).
-constexpr std::uint32_t kDroppedRowsetColumn = 0x2;
 // Column status bits (syscolpars).
 constexpr std::uint32_t kNotNullable = 0x1;
 constexpr std::uint32_t kRowGuidColumn = 0x8;

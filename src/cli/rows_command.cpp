@@ -88,6 +88,7 @@ int RowsCommand(const std::vector<std::string>& words) {
     return kExitFailed;
   }
   writer->Finish();
+  PrintDamageSummary(table->pager().damage());
   if (!all && table->pager().hasNext()) {
     std::cerr << "more rows follow: --page " << pageNumber + 1
               << " for the next 1000, --all for every row\n";

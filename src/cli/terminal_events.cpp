@@ -103,4 +103,12 @@ void PrintError(std::string_view message, std::string_view detail) {
   std::cerr << '\n';
 }
 
+void PrintDamageSummary(const WalkDamage& damage, std::string_view table) {
+  for (const std::string& line : DamageSummary(damage)) {
+    std::cerr << "tessaril-cli: warning: ";
+    if (!table.empty()) std::cerr << table << ": ";
+    std::cerr << line << '\n';
+  }
+}
+
 }  // namespace tessaril::cli

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "session/scan_events.h"
+#include "session/walk_damage.h"
 
 namespace tessaril::cli {
 
@@ -52,5 +53,9 @@ class TerminalEvents final : public ScanEvents {
 
 // "tessaril-cli: message (detail)" on stderr.
 void PrintError(std::string_view message, std::string_view detail = {});
+
+// "tessaril-cli: warning: ..." on stderr, a line for each kind of damage a
+// table's walk met; nothing for a healthy table.
+void PrintDamageSummary(const WalkDamage& damage, std::string_view table = {});
 
 }  // namespace tessaril::cli

@@ -3,7 +3,6 @@
 namespace tessaril {
 namespace {
 
-constexpr std::uint8_t kIndexPageType = 2;
 
 bool Chained(std::uint32_t pageType) {
   return pageType == kDataPageType || pageType == kIndexPageType || pageType == kIamPageType;

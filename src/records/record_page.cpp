@@ -7,7 +7,6 @@
 namespace tessaril {
 namespace {
 
-constexpr std::uint8_t kIndexPageType = 2;
 constexpr std::size_t kMaxOffsetOutsideHeader = kPageSize - kPageHeaderSize;  // maxLength cap
 constexpr std::size_t kStubLength = 9;
 

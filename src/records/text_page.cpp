@@ -12,11 +12,24 @@ bool IsTextPageType(std::uint32_t type) {
   return type == kTextMixPageType || type == kTextTreePageType;
 }
 
+// A page whose type byte was damaged is still a text page when its slots
+// are sound and every one of them holds a large-object record.
+bool HoldsTextRecords(const HeaderedPage& page) {
+  const ByteView bytes(page.bytes.data(), page.bytes.size());
+  const SlotArrayCheck check = CheckSlotArray(
+      bytes, static_cast<std::int16_t>(page.header.slotCount), page.header.freeDataOffset);
+  if (check.slots.empty() || check.countCut || !check.badSlots.empty()) return false;
+  for (const std::uint16_t offset : check.slots) {
+    if (((bytes.At(offset) >> 1) & 0x7) != kBlobFragment) return false;
+  }
+  return true;
+}
+
+// The page at `at` when it is the text page `named`.
 std::optional<HeaderedPage> ReadNamedTextPage(const DatabaseFile& db, PageId at, PageId named) {
   std::optional<HeaderedPage> page = db.ReadPage(at);
-  if (!page || page->header.pageId != named || !IsTextPageType(page->header.pageType)) {
-    return std::nullopt;
-  }
+  if (!page || page->header.pageId != named) return std::nullopt;
+  if (!IsTextPageType(page->header.pageType) && !HoldsTextRecords(*page)) return std::nullopt;
   return page;
 }
 
@@ -70,9 +83,9 @@ const TextRecord* TextMixPage::Record(std::size_t slot) const {
 
 std::optional<TextMixPage> ReadTextPage(const DatabaseFile& db, PageId id,
                                         const RecordOptions& options) {
-  std::optional<HeaderedPage> page = db.ReadPage(id);
-  if (page && page->header.pageId != id) page = ReadNamedTextPage(db, db.TextPageLocation(id), id);
-  if (!page || !IsTextPageType(page->header.pageType)) return std::nullopt;
+  std::optional<HeaderedPage> page = ReadNamedTextPage(db, id, id);
+  if (!page) page = ReadNamedTextPage(db, db.TextPageLocation(id), id);
+  if (!page) return std::nullopt;
   return TextMixPage(std::move(*page), options);
 }
 

@@ -57,8 +57,10 @@ class TextMixPage {
 // shifted against their stored numbers is read where the page really is:
 // when the page at id says it is another page, the difference is applied the
 // other way, and the page found there is taken only when it says it is id.
-// Nothing when no readable text page names itself id (unknown file, page
-// outside its file, or a page of another type).
+// A page whose type byte says otherwise is taken when its slots are sound
+// and each holds a large-object record. Nothing when no readable text page
+// names itself id (unknown file, page outside its file, or a page of another
+// kind).
 std::optional<TextMixPage> ReadTextPage(const DatabaseFile& db, PageId id,
                                         const RecordOptions& options);
 

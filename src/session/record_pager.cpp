@@ -1,5 +1,6 @@
 #include "session/record_pager.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <string_view>
@@ -53,12 +54,26 @@ bool RecordPager::InsideItsFile(PageId page) const {
   return file != pageCounts_.end() && static_cast<std::uint64_t>(page.pageNumber) < file->second;
 }
 
+void RecordPager::LinkBroken(const char* walk, PageId at, const char* reason) {
+  linksBroken_ = true;
+  damage_.brokenLinks.push_back(std::string("the ") + walk + " breaks at " + ToString(at) + ": " +
+                                reason);
+}
+
 // Every IAM page of the chain (a repeated one ends it): its single pages that
-// lie inside their own file, then the pages of its allocated extents.
+// lie inside their own file, then the pages of its allocated extents. An IAM
+// page walked by an earlier chain ends this one without damage.
 void RecordPager::ListIamChain(PageId iam, std::set<PageId>& seenIam) {
-  while (InsideItsFile(iam) && seenIam.insert(iam).second && !context_.options.stopRequested()) {
+  std::set<PageId> chain;
+  while (iam != PageId{} && !context_.options.stopRequested()) {
+    if (!InsideItsFile(iam)) return LinkBroken("IAM chain", iam, "outside its file");
+    if (!chain.insert(iam).second) return LinkBroken("IAM chain", iam, "it loops back");
+    if (!seenIam.insert(iam).second) return;
     const std::optional<HeaderedPage> page = context_.db.ReadPage(iam);
-    if (!page || page->header.pageType != kIamPageType) return;
+    if (!page) return LinkBroken("IAM chain", iam, "unreadable");
+    if (page->header.pageType != kIamPageType) {
+      return LinkBroken("IAM chain", iam, "not an IAM page");
+    }
     const IamPage map(ByteView(page->bytes.data(), page->bytes.size()));
     for (const PageId& single : map.SinglePages()) {
       if (InsideItsFile(single)) pageList_.push_back(single);
@@ -70,16 +85,56 @@ void RecordPager::ListIamChain(PageId iam, std::set<PageId>& seenIam) {
   }
 }
 
-// The start page and its successors by next-page link; a repeated page ends
-// the chain.
+// The start page and its successors by next-page link; a repeated page, a
+// page of another table or one that is no data page ends the chain.
 void RecordPager::ListPageChain(PageId page) {
   std::set<PageId> visited;
-  while (InsideItsFile(page) && visited.insert(page).second && !context_.options.stopRequested()) {
-    pageList_.push_back(page);
+  while (page != PageId{} && !context_.options.stopRequested()) {
+    if (!InsideItsFile(page)) return LinkBroken("page chain", page, "outside its file");
+    if (!visited.insert(page).second) return LinkBroken("page chain", page, "it loops back");
     const std::optional<CPage_Header> header = context_.db.ReadPageHeader(page);
-    if (!header || header->pageType != kDataPageType) return;
+    if (!header) return LinkBroken("page chain", page, "unreadable");
+    if (header->pageType != kDataPageType) {
+      return LinkBroken("page chain", page, "not a data page");
+    }
+    const std::uint64_t key = context_.db.inventory().KeyOfUnit(header->allocationUnitId());
+    if (!unitKeys_.empty() &&
+        std::find(unitKeys_.begin(), unitKeys_.end(), key) == unitKeys_.end()) {
+      return LinkBroken("page chain", page, "a page of another table");
+    }
+    pageList_.push_back(page);
     page = header->nextPage;
   }
+}
+
+// The allocation units the link walks are over, as the inventory files them.
+// Pages written before a database was upgraded from SQL Server 2000 name the
+// table's object id and index id 0 or 1 in their headers, as 2000 wrote them.
+void RecordPager::ChooseUnitKeys() {
+  const PageInventory& inventory = context_.db.inventory();
+  unitKeys_.clear();
+  const TableLayout& layout = context_.layout;
+  const auto id = static_cast<std::uint32_t>(layout.object.id);
+  unitKeys_.push_back(inventory.KeyOfUnit(AllocationUnitId(id, 0)));
+  unitKeys_.push_back(inventory.KeyOfUnit(AllocationUnitId(id, 1)));
+  if (catalog_.sql2000Layout) return;
+  for (const RowsetRow& rowset : layout.dataRowsets) {
+    for (const AllocationUnitRow& u : catalog_.allocationUnits) {
+      if (u.ownerId == rowset.rowsetId && u.type == kInRowDataUnit) {
+        unitKeys_.push_back(inventory.KeyOfUnit(u.unitId));
+      }
+    }
+  }
+  unitKeys_.push_back(inventory.KeyOfUnit(layout.allocationUnit.unitId));
+}
+
+// Pages of the table's units that the links did not list: the links lost
+// them (a damaged page, a broken chain), so they are read as well.
+void RecordPager::AddPagesTheLinksMissed() {
+  const std::vector<PageId> missed =
+      PagesTheLinksMissed(context_.db, unitKeys_, pageList_, context_.pfs, linksBroken_);
+  pageList_.insert(pageList_.end(), missed.begin(), missed.end());
+  damage_.pagesFromInventory = missed.size();
 }
 
 // The first walk tried for a unit gives way to the other when the pages it
@@ -99,6 +154,9 @@ void RecordPager::KeepListedIfTheyGiveRows(std::size_t from) {
 void RecordPager::ListCollected() {
   strategy_ = PageStrategy::kCollectedList;
   pageList_.clear();
+  unitKeys_.clear();
+  linksBroken_ = false;
+  damage_ = {};
   for (const PageId& p : context_.layout.pages) {
     if (p.fileId != 0 && p.pageNumber != 0) pageList_.push_back(p);
   }
@@ -106,14 +164,23 @@ void RecordPager::ListCollected() {
 
 void RecordPager::ChooseAndList() {
   pageList_.clear();
-  const TableLayout& layout = context_.layout;
+  linksBroken_ = false;
+  damage_ = {};
+  pagesJudged_.clear();
   if (advancedMode_) return ListCollected();
+  ChooseUnitKeys();
+  ListByLinks();
+  if (pageList_.empty()) return ListCollected();
+  if (strategy_ != PageStrategy::kCollectedList) AddPagesTheLinksMissed();
+}
+
+void RecordPager::ListByLinks() {
+  const TableLayout& layout = context_.layout;
   if (catalog_.sql2000Layout) {
     const auto index = catalog_.indexes2000.find(layout.object.id);
     if (index != catalog_.indexes2000.end() && InsideItsFile(index->second.firstPage)) {
       strategy_ = PageStrategy::kChain2000;
       ListPageChain(index->second.firstPage);
-      if (pageList_.empty()) ListCollected();
       return;
     }
     std::set<PageId> seen;
@@ -124,7 +191,6 @@ void RecordPager::ChooseAndList() {
         continue;
       for (const PageEntry& e : pages) ListIamChain(e.id(), seen);
     }
-    if (pageList_.empty()) ListCollected();
     return;
   }
   // Every partition of the heap or clustered index, in partition order.
@@ -158,7 +224,6 @@ void RecordPager::ChooseAndList() {
       ListPageChain(unit.firstPage);
     }
   }
-  if (pageList_.empty()) ListCollected();
 }
 
 GridPage RecordPager::Load(PagePosition start, std::optional<PagePosition>& stop, bool firstPage,
@@ -178,8 +243,15 @@ GridPage RecordPager::Load(PagePosition start, std::optional<PagePosition>& stop
     // The page a full grid page stopped in was rendered already: its rows
     // past the stop were kept for the next grid page.
     const bool held = heldFrom_ && p == static_cast<std::size_t>(start.page) && *heldFrom_ == start;
-    std::vector<RenderedRow> rows =
-        held ? std::move(heldRows_) : ReadPageRows(pageList_[p], context_);
+    std::vector<RenderedRow> rows;
+    if (held) {
+      rows = std::move(heldRows_);
+    } else {
+      const std::size_t damagedBefore = context_.damagedRecords;
+      PageRefusal refusal;
+      rows = ReadPageRows(pageList_[p], context_, unitKeys_, refusal);
+      NotePageDamage(p, refusal, context_.damagedRecords - damagedBefore, events);
+    }
     heldFrom_.reset();
     heldRows_.clear();
     const std::size_t firstRecord =
@@ -212,8 +284,30 @@ GridPage RecordPager::Load(PagePosition start, std::optional<PagePosition>& stop
   return grid;
 }
 
+// A page of the list that gave no rows though the PFS does not call it
+// free, and the records a page left out, are counted once each, whichever
+// grid page reads them.
+void RecordPager::NotePageDamage(std::size_t listIndex, PageRefusal refusal,
+                                 std::size_t damagedRecords, ScanEvents& events) {
+  if (!pagesJudged_.insert(listIndex).second) return;
+  damage_.damagedRecords += damagedRecords;
+  if (refusal == PageRefusal::kNone || refusal == PageRefusal::kFreed ||
+      refusal == PageRefusal::kIndexPage) {
+    return;
+  }
+  const PageId page = pageList_[listIndex];
+  if (context_.pfs.IsAllocated(page) == false) return;  // a free page may hold anything
+  damage_.skippedPages.push_back({page, PageRefusalText(refusal)});
+  events.LogLine("Page " + ToString(page) + " skipped: " + PageRefusalText(refusal));
+}
+
 GridPage RecordPager::First(ScanEvents& events) {
   ChooseAndList();
+  for (const std::string& line : damage_.brokenLinks) events.LogLine("Damage: " + line);
+  if (damage_.pagesFromInventory > 0) {
+    events.LogLine("Damage: " + std::to_string(damage_.pagesFromInventory) +
+                   " page(s) the table's links no longer reach are read as well");
+  }
   heldFrom_.reset();
   heldRows_.clear();
   positions_.assign(1, PagePosition{});

@@ -13,6 +13,7 @@
 #include "base/events.h"
 #include "catalog/catalog.h"
 #include "catalog/table_layout.h"
+#include "session/walk_damage.h"
 #include "storage/allocation_map.h"
 #include "values/row_renderer.h"
 
@@ -67,6 +68,9 @@ class RecordPager {
   std::int64_t lastRow() const { return last_; }
   PageStrategy strategy() const { return strategy_; }
   const std::vector<PageId>& pageList() const { return pageList_; }
+  // The damage the walk met so far: from the listing on the first page, from
+  // the pages and records as they are read.
+  const WalkDamage& damage() const { return damage_; }
 
   // "Page2 - [1000](1001-2000) Records"
   std::string PageLabel(std::int64_t rowsShown) const;
@@ -80,8 +84,14 @@ class RecordPager {
 
  private:
   void ChooseAndList();
+  void ListByLinks();
   void ListIamChain(PageId firstIam, std::set<PageId>& seenIam);
   void ListPageChain(PageId first);
+  void LinkBroken(const char* walk, PageId at, const char* reason);
+  void ChooseUnitKeys();
+  void AddPagesTheLinksMissed();
+  void NotePageDamage(std::size_t listIndex, PageRefusal refusal, std::size_t damagedRecords,
+                      ScanEvents& events);
   void KeepListedIfTheyGiveRows(std::size_t from);
   void ListCollected();
   bool InsideItsFile(PageId page) const;
@@ -108,6 +118,12 @@ class RecordPager {
   std::vector<RenderedRow> heldRows_;
   // Pages in each file of the database, for the bounds of listed pages.
   FilePageCounts pageCounts_;
+  // The inventory keys of the allocation units a link walk is over: a page
+  // the links lead to that names another unit is not the table's.
+  std::vector<std::uint64_t> unitKeys_;
+  bool linksBroken_ = false;
+  WalkDamage damage_;
+  std::set<std::size_t> pagesJudged_;  // list indexes whose damage is counted
 };
 
 }  // namespace tessaril

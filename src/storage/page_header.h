@@ -11,6 +11,7 @@ namespace tessaril {
 
 // Page types the page store files; the record layer knows more.
 inline constexpr std::uint8_t kDataPageType = 1;
+inline constexpr std::uint8_t kIndexPageType = 2;
 inline constexpr std::uint8_t kIamPageType = 10;
 inline constexpr std::uint8_t kBootPageType = 13;
 inline constexpr std::uint8_t kFileHeaderPageType = 15;

@@ -11,6 +11,7 @@
 #include "records/lob.h"
 #include "records/record_page.h"
 #include "storage/pfs.h"
+#include "values/record_shape.h"
 #include "values/value_decoder.h"
 
 namespace tessaril {
@@ -93,6 +94,12 @@ struct RowContext {
   // Reads the values stored outside the records; it keeps the text page read
   // last, which the next rows of a data page usually point into too.
   LobReader lobReader;
+  // What the table's records can look like; a record that does not fit is
+  // damage and gives no row.
+  RecordShape shape;
+  // Records of the walk's pages left out as damage: refused by the shape, or
+  // by their page's slot and placement checks.
+  std::size_t damagedRecords = 0;
 };
 
 }  // namespace tessaril

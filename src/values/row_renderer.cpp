@@ -1,5 +1,7 @@
 #include "values/row_renderer.h"
 
+#include <algorithm>
+
 #include "records/record_decoder.h"
 #include "values/compressed_row.h"
 #include "values/large_value.h"
@@ -276,13 +278,18 @@ RowContext::RowContext(const TableLayout& tableLayout, const DatabaseFile& file,
       sql2000Layout(sql2000),
       pfs(file),
       placedByRowsetColumns(!sql2000 && !tableLayout.rowsetColumns.empty()),
-      lobReader(file, options) {}
+      lobReader(file, options),
+      shape(ShapeOfTable(tableLayout, valueLayouts, sql2000)) {}
 
 std::vector<RenderedRow> RenderRows(const PrimaryRecordPage& page, RowContext& context) {
   std::vector<RenderedRow> rows;
   for (const auto& record : page.records()) {
     if (context.options.stopRequested()) break;
     if (!Shown(record.get(), context.options)) continue;
+    if (!FitsShape(*record, context.shape)) {
+      if (!record->carved) ++context.damagedRecords;
+      continue;
+    }
     if (ReachedThroughItsStub(*record, context.db, context.options)) continue;
     RenderedRow row;
     row.cells = record->isCompressed ? CompressedCells(*record, page, context)
@@ -305,12 +312,47 @@ std::string VariableValueText(const CRecord& r, std::size_t index, const ValueLa
   return VariableText(r, index, layout, column, context);
 }
 
-std::vector<RenderedRow> ReadPageRows(PageId pageId, RowContext& context) {
+const char* PageRefusalText(PageRefusal refusal) {
+  switch (refusal) {
+    case PageRefusal::kUnreadable:
+      return "unreadable";
+    case PageRefusal::kNotDataPage:
+      return "not a data page";
+    case PageRefusal::kOtherTable:
+      return "a page of another table";
+    default:
+      return "";
+  }
+}
+
+std::vector<RenderedRow> ReadPageRows(PageId pageId, RowContext& context,
+                                      std::span<const std::uint64_t> unitKeys,
+                                      PageRefusal& refusal) {
+  refusal = PageRefusal::kNone;
   const bool freed = context.pfs.IsAllocated(pageId) == false;
-  if (freed && !context.options.showDeletedRecords) return {};
+  if (freed && !context.options.showDeletedRecords) {
+    refusal = PageRefusal::kFreed;
+    return {};
+  }
   std::optional<HeaderedPage> page = context.db.ReadPage(pageId);
-  if (!page || page->header.pageType != kDataPageType) return {};
+  if (!page) {
+    refusal = PageRefusal::kUnreadable;
+    return {};
+  }
+  if (page->header.pageType != kDataPageType) {
+    refusal = page->header.pageType == kIndexPageType ? PageRefusal::kIndexPage
+                                                       : PageRefusal::kNotDataPage;
+    return {};
+  }
+  if (!unitKeys.empty()) {
+    const std::uint64_t key = context.db.inventory().KeyOfUnit(page->header.allocationUnitId());
+    if (std::find(unitKeys.begin(), unitKeys.end(), key) == unitKeys.end()) {
+      refusal = PageRefusal::kOtherTable;
+      return {};
+    }
+  }
   const PrimaryRecordPage records(std::move(*page), &context.db, context.options);
+  context.damagedRecords += records.damagedRecordCount();
   std::vector<RenderedRow> rows = RenderRows(records, context);
   if (freed) {
     for (RenderedRow& row : rows) {
@@ -318,6 +360,11 @@ std::vector<RenderedRow> ReadPageRows(PageId pageId, RowContext& context) {
     }
   }
   return rows;
+}
+
+std::vector<RenderedRow> ReadPageRows(PageId pageId, RowContext& context) {
+  PageRefusal refusal;
+  return ReadPageRows(pageId, context, {}, refusal);
 }
 
 }  // namespace tessaril

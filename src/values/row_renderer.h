@@ -1,6 +1,8 @@
 // Rendering the records of a table's data pages into rows of typed cells.
 #pragma once
 
+#include <span>
+
 #include <string>
 #include <vector>
 
@@ -12,6 +14,25 @@ namespace tessaril {
 // cannot be read, or are no data pages, give no rows; a page the PFS marks
 // free gives its rows as deleted rows, only when deleted rows are shown.
 std::vector<RenderedRow> ReadPageRows(PageId page, RowContext& context);
+
+// Why a page a walk listed gave no rows.
+enum class PageRefusal : std::uint8_t {
+  kNone,
+  kFreed,        // not allocated, and deleted rows are not shown: no damage
+  kUnreadable,   // outside its file, or its header does not read
+  kIndexPage,    // an index page: an IAM of a clustered index lists them too
+  kNotDataPage,  // its header names another kind of page
+  kOtherTable,   // its header names an allocation unit the walk is not over
+};
+// "unreadable", "not a data page", "a page of another table"; "" for none.
+const char* PageRefusalText(PageRefusal refusal);
+
+// ReadPageRows, saying why a page gave no rows, and holding the page to the
+// allocation units of the walk: unitKeys are inventory keys of the units
+// (KeyOfUnit); empty takes a page of any unit.
+std::vector<RenderedRow> ReadPageRows(PageId page, RowContext& context,
+                                      std::span<const std::uint64_t> unitKeys,
+                                      PageRefusal& refusal);
 
 // Renders the records of a decoded page.
 std::vector<RenderedRow> RenderRows(const PrimaryRecordPage& page, RowContext& context);
