@@ -1,5 +1,6 @@
 #include "catalog/catalog_builder.h"
 
+#include <algorithm>
 #include <set>
 
 #include "catalog/foreign_keys.h"
@@ -74,16 +75,32 @@ void ReadColumns(Catalog& catalog, const DatabaseFile& db, const RecordOptions& 
   names.Reset();
 }
 
-// Without an object table, every object the columns name is taken for a user
-// table named by its id.
-void ObjectsFromColumns(Catalog& catalog, const RecordOptions& options) {
+// Whether the object has rows to show: a rowset (2005 and later), or data
+// pages filed under its id (2000).
+bool HoldsData(const Catalog& catalog, const DatabaseFile& db, std::int32_t objectId) {
+  if (!catalog.sql2000Layout) {
+    return std::any_of(catalog.rowsets.begin(), catalog.rowsets.end(),
+                       [&](const RowsetRow& r) { return r.objectId == objectId; });
+  }
+  return !db.inventory().DataPagesOfObject(objectId).empty();
+}
+
+// Objects the column rows name that the object table has no row for (it is
+// lost, or its page is damaged): each is taken for a user table named
+// "LostAndFound_<id>", when the object table is missing whole, or else when
+// it holds data, so that no table whose own pages survive is lost with its
+// name.
+void ObjectsFromColumns(Catalog& catalog, const DatabaseFile& db, const RecordOptions& options) {
+  const bool objectTableLost = catalog.objects.empty();
   std::set<std::int32_t> seen;
+  for (const CatalogObject& object : catalog.objects) seen.insert(object.id);
   for (const ColumnRow& column : catalog.columns) {
     if (options.stopRequested()) return;
     if (!seen.insert(column.objectId).second) continue;
+    if (!objectTableLost && !HoldsData(catalog, db, column.objectId)) continue;
     CatalogObject object;
     object.id = column.objectId;
-    object.name = std::to_string(column.objectId);
+    object.name = "LostAndFound_" + std::to_string(column.objectId);
     object.type = "U ";
     catalog.objects.push_back(object);
   }
@@ -147,7 +164,7 @@ Catalog BuildCatalog(DatabaseFile& db, const RecordOptions& options, ProgressSin
     ReadIndexes2000(catalog, db, options);
   }
   ReadColumns(catalog, db, options, names);
-  if (catalog.objects.empty()) ObjectsFromColumns(catalog, options);
+  ObjectsFromColumns(catalog, db, options);
   if (catalog.sql2000Layout) {
     ReadTable(db, kSysTypes2000, options, catalog.scalarTypes, ParseType2000);
   } else {

@@ -135,7 +135,7 @@ TEST_F(DamagedCatalog, LostObjectTableListsTablesByTheirIds) {
   ASSERT_FALSE(o.catalog.objects.empty());
   for (const CatalogObject& obj : o.catalog.objects) {
     EXPECT_EQ(obj.type, "U ");
-    EXPECT_EQ(obj.name, std::to_string(obj.id));
+    EXPECT_EQ(obj.name, "LostAndFound_" + std::to_string(obj.id));
   }
 }
 

@@ -119,6 +119,10 @@ Result<ExportSummary> RunExport(const ScanSnapshot& scan, const ExportRequest& r
     std::uint64_t live = 0;
     if (Status s = WritePass(**reader, **writer, target, events, live, summary); !s)
       return s.failure();
+    for (const std::string& line : DamageSummary((*reader)->pager().damage())) {
+      summary.damage.push_back(quoted + ": " + line);
+      events.LogLine(quoted + ": damage: " + line);
+    }
     std::uint64_t deleted = 0;
     if (withDeleted && !stop.requested()) {
       ExportedTable deletedTarget = target;

@@ -36,6 +36,8 @@ struct ExportSummary {
   std::uint64_t unreadableValues = 0;
   std::vector<std::string> unreadablePlaces;
   std::vector<std::string> skipped;  // tables that could not be read, with the reason
+  // What the walks met of damage: "[dbo].[T]: 2 pages skipped: ...".
+  std::vector<std::string> damage;
 };
 
 inline constexpr const char* kExportStoppedText = "The export was stopped; nothing was written.";

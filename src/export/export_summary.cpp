@@ -15,6 +15,7 @@ std::vector<std::string> ExportSummaryLines(const ExportSummary& summary,
     if (summary.unreadableValues > summary.unreadablePlaces.size()) lines.push_back("  ...");
   }
   for (const std::string& skipped : summary.skipped) lines.push_back("skipped " + skipped);
+  for (const std::string& damage : summary.damage) lines.push_back("warning: " + damage);
   return lines;
 }
 

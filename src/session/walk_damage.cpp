@@ -28,7 +28,7 @@ std::vector<std::string> DamageSummary(const WalkDamage& damage) {
   }
   if (damage.pagesFromInventory > 0) {
     lines.push_back(Plural(damage.pagesFromInventory, "page", "pages") +
-                    " the table's links no longer reach read from the file's pages of the table");
+                    " the table's links no longer reach read from the file's pages of its allocation units");
   }
   if (damage.damagedRecords > 0) {
     lines.push_back(Plural(damage.damagedRecords, "damaged record", "damaged records") +
