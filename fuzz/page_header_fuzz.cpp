@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "storage/page_checksum.h"
 #include "storage/page_header.h"
 
 namespace {
@@ -37,7 +38,15 @@ void DecodeAndCheck(std::span<std::uint8_t> page) {
       header.tornBits != peeked.tornBits || header.slotCount != peeked.slotCount) {
     std::abort();
   }
-  if (header.tornBitsRestored != ((header.flagBits & tessaril::kTornBitsFlag) != 0)) std::abort();
+  // The bits are put back when the flag says so, or when a page without
+  // either protection flag ends every sector in the torn pattern (its flag
+  // was lost).
+  const bool tornFlag = (header.flagBits & tessaril::kTornBitsFlag) != 0;
+  if (header.tornBitsRestored != (tornFlag || header.tornBitsRecognised)) std::abort();
+  if (header.tornBitsRecognised &&
+      (header.flagBits & (tessaril::kTornBitsFlag | tessaril::kPageChecksumFlag)) != 0) {
+    std::abort();
+  }
   for (std::size_t i = 0; i < page.size(); ++i) {
     const std::uint8_t fixed =
         header.tornBitsRestored ? static_cast<std::uint8_t>(~RestorableBits(i)) : 0xFF;

@@ -14,11 +14,22 @@ namespace tessaril {
 class DatabaseFile;
 
 // The choices of the scan that decide what a record decoder accepts.
+// Whether a decoded record can be a record of the table it is read for; a
+// record that cannot is damage. Given by the layer that knows the table.
+class RecordFit {
+ public:
+  virtual ~RecordFit() = default;
+  virtual bool Fits(const CRecord& record) const = 0;
+};
+
 struct RecordOptions {
   bool showDeletedRecords = false;
   bool showAdvancedDeletedRecords = false;  // carving; only with showDeletedRecords
   bool sql2000Layout = false;
   const StopFlag* stop = nullptr;
+  // When set, a data page's records that do not fit are damage: they stay
+  // marked invalid and take no part in the placement check.
+  const RecordFit* fit = nullptr;
 
   bool stopRequested() const { return stop != nullptr && stop->requested(); }
 };

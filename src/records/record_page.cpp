@@ -95,8 +95,10 @@ void PrimaryRecordPage::MarkDamaged(std::size_t index) {
 // Records lie side by side between the header and the free data offset. A
 // slot whose offset is outside that area or repeated, or whose record runs
 // past it, starts inside a record that starts before it or cannot be
-// measured, is damage: its record stays, marked invalid. When the slot count was cut, the first
-// such slot ends the array. Carved records are not held to this.
+// measured, is damage: its record stays, marked invalid. When the slot count
+// was cut, the first such slot ends the array. A record the options' fit
+// refuses is damage too, and its length is not held against the others.
+// Carved records are not held to this.
 void PrimaryRecordPage::CheckRecordPlacement() {
   const std::size_t live = slots_.size() - carved_;
   std::vector<bool> damaged(live, false);
@@ -109,9 +111,17 @@ void PrimaryRecordPage::CheckRecordPlacement() {
     std::size_t index;
   };
   std::vector<Placed> placed;
+  // Records their decoder refused or that cannot be the table's: their
+  // measured length says nothing of where the next record starts.
+  std::vector<bool> misfits(live, false);
   for (std::size_t i = 0; i < live; ++i) {
     const CPrimaryRecord* r = records_[i].get();
     if (damaged[i] || r == nullptr) continue;
+    const bool refused = r->isInvalid && StoredLength(*r) != 0;
+    if (refused || (options_.fit != nullptr && !r->isInvalid && !options_.fit->Fits(*r))) {
+      misfits[i] = true;
+      continue;
+    }
     const std::size_t length = StoredLength(*r);
     const std::size_t start = slots_[i];
     if (length == 0 || start + length > recordAreaEnd_) {
@@ -133,6 +143,7 @@ void PrimaryRecordPage::CheckRecordPlacement() {
     }
     end = p.end;
   }
+  std::size_t kept = live;
   for (std::size_t i = 0; i < live; ++i) {
     if (!damaged[i]) continue;
     if (countCut_) {
@@ -141,9 +152,13 @@ void PrimaryRecordPage::CheckRecordPlacement() {
                      records_.begin() + static_cast<std::ptrdiff_t>(live));
       slots_.erase(slots_.begin() + static_cast<std::ptrdiff_t>(i),
                    slots_.begin() + static_cast<std::ptrdiff_t>(live));
-      return;
+      kept = i;
+      break;
     }
     MarkDamaged(i);
+  }
+  for (std::size_t i = 0; i < kept; ++i) {
+    if (misfits[i] && !damaged[i]) MarkDamaged(i);
   }
 }
 

@@ -55,7 +55,15 @@ class JobGate {
       }
     }
     started_ = ticket.id;
-    if (holder_.load() != ticket.id) stop_.Request();
+    if (holder_.load() == ticket.id) {
+      // The stop request may still be raised for the job before, whose worker
+      // has not ended yet; it is not this job's. A stop of this job that
+      // comes meanwhile has let go of busy first, and is raised again.
+      stop_.Clear();
+      if (holder_.load() != ticket.id) stop_.Request();
+    } else {
+      stop_.Request();
+    }
     return job();
   }
 

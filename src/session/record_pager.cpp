@@ -65,7 +65,7 @@ void RecordPager::LinkBroken(const char* walk, PageId at, const char* reason) {
 // page walked by an earlier chain ends this one without damage.
 void RecordPager::ListIamChain(PageId iam, std::set<PageId>& seenIam) {
   std::set<PageId> chain;
-  while (iam != PageId{} && !context_.options.stopRequested()) {
+  while (iam.pageNumber != 0 && !context_.options.stopRequested()) {  // page 0: the end
     if (!InsideItsFile(iam)) return LinkBroken("IAM chain", iam, "outside its file");
     if (!chain.insert(iam).second) return LinkBroken("IAM chain", iam, "it loops back");
     if (!seenIam.insert(iam).second) return;
@@ -89,7 +89,7 @@ void RecordPager::ListIamChain(PageId iam, std::set<PageId>& seenIam) {
 // page of another table or one that is no data page ends the chain.
 void RecordPager::ListPageChain(PageId page) {
   std::set<PageId> visited;
-  while (page != PageId{} && !context_.options.stopRequested()) {
+  while (page.pageNumber != 0 && !context_.options.stopRequested()) {  // page 0: the end
     if (!InsideItsFile(page)) return LinkBroken("page chain", page, "outside its file");
     if (!visited.insert(page).second) return LinkBroken("page chain", page, "it loops back");
     const std::optional<CPage_Header> header = context_.db.ReadPageHeader(page);
@@ -248,9 +248,9 @@ GridPage RecordPager::Load(PagePosition start, std::optional<PagePosition>& stop
       rows = std::move(heldRows_);
     } else {
       const std::size_t damagedBefore = context_.damagedRecords;
-      PageRefusal refusal;
-      rows = ReadPageRows(pageList_[p], context_, unitKeys_, refusal);
-      NotePageDamage(p, refusal, context_.damagedRecords - damagedBefore, events);
+      PageRead read;
+      rows = ReadPageRows(pageList_[p], context_, unitKeys_, read);
+      NotePageDamage(p, read, context_.damagedRecords - damagedBefore, events);
     }
     heldFrom_.reset();
     heldRows_.clear();
@@ -287,10 +287,16 @@ GridPage RecordPager::Load(PagePosition start, std::optional<PagePosition>& stop
 // A page of the list that gave no rows though the PFS does not call it
 // free, and the records a page left out, are counted once each, whichever
 // grid page reads them.
-void RecordPager::NotePageDamage(std::size_t listIndex, PageRefusal refusal,
+void RecordPager::NotePageDamage(std::size_t listIndex, const PageRead& read,
                                  std::size_t damagedRecords, ScanEvents& events) {
   if (!pagesJudged_.insert(listIndex).second) return;
   damage_.damagedRecords += damagedRecords;
+  const PageRefusal refusal = read.refusal;
+  if (read.protectionFailed && refusal == PageRefusal::kNone) {
+    damage_.pagesFailingProtection.push_back(pageList_[listIndex]);
+    events.LogLine("Page " + ToString(pageList_[listIndex]) +
+                   " fails its checksum or torn check: its rows may hold damaged values");
+  }
   if (refusal == PageRefusal::kNone || refusal == PageRefusal::kFreed ||
       refusal == PageRefusal::kIndexPage) {
     return;

@@ -90,7 +90,7 @@ class RecordPager {
   void LinkBroken(const char* walk, PageId at, const char* reason);
   void ChooseUnitKeys();
   void AddPagesTheLinksMissed();
-  void NotePageDamage(std::size_t listIndex, PageRefusal refusal, std::size_t damagedRecords,
+  void NotePageDamage(std::size_t listIndex, const PageRead& read, std::size_t damagedRecords,
                       ScanEvents& events);
   void KeepListedIfTheyGiveRows(std::size_t from);
   void ListCollected();

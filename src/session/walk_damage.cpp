@@ -11,20 +11,34 @@ std::string Plural(std::size_t n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
+// "a, b, c and 4 more": the first few items named.
+template <class Items, class Name>
+std::string NameFirst(const Items& items, Name name) {
+  std::string line;
+  for (std::size_t i = 0; i < items.size() && i < kPagesNamed; ++i) {
+    line += (i == 0 ? "" : ", ") + name(items[i]);
+  }
+  if (items.size() > kPagesNamed) {
+    line += " and " + std::to_string(items.size() - kPagesNamed) + " more";
+  }
+  return line;
+}
+
 }  // namespace
 
 std::vector<std::string> DamageSummary(const WalkDamage& damage) {
   std::vector<std::string> lines = damage.brokenLinks;
   if (!damage.skippedPages.empty()) {
-    std::string line = Plural(damage.skippedPages.size(), "page", "pages") + " skipped:";
-    for (std::size_t i = 0; i < damage.skippedPages.size() && i < kPagesNamed; ++i) {
-      const SkippedPage& s = damage.skippedPages[i];
-      line += (i == 0 ? " " : ", ") + ToString(s.page) + " (" + s.reason + ")";
-    }
-    if (damage.skippedPages.size() > kPagesNamed) {
-      line += " and " + std::to_string(damage.skippedPages.size() - kPagesNamed) + " more";
-    }
-    lines.push_back(std::move(line));
+    lines.push_back(Plural(damage.skippedPages.size(), "page", "pages") + " skipped: " +
+                    NameFirst(damage.skippedPages, [](const SkippedPage& s) {
+                      return ToString(s.page) + " (" + s.reason + ")";
+                    }));
+  }
+  if (!damage.pagesFailingProtection.empty()) {
+    lines.push_back(
+        Plural(damage.pagesFailingProtection.size(), "page", "pages") +
+        " failing the checksum or torn check gave rows that may hold damaged values: " +
+        NameFirst(damage.pagesFailingProtection, [](const PageId& p) { return ToString(p); }));
   }
   if (damage.pagesFromInventory > 0) {
     lines.push_back(Plural(damage.pagesFromInventory, "page", "pages") +

@@ -29,10 +29,13 @@ struct WalkDamage {
   // Records left out: their slot, their place on the page or their header
   // does not fit.
   std::size_t damagedRecords = 0;
+  // Pages whose rows were given although they fail their checksum or torn
+  // check: a value of theirs may not be as written.
+  std::vector<PageId> pagesFailingProtection;
 
   bool any() const {
     return !skippedPages.empty() || !brokenLinks.empty() || pagesFromInventory > 0 ||
-           damagedRecords > 0;
+           damagedRecords > 0 || !pagesFailingProtection.empty();
   }
 };
 

@@ -24,6 +24,7 @@ PageId LoadPageId(ByteView bytes, std::size_t offset) {
 
 CPage_Header::CPage_Header(std::span<std::uint8_t> page) {
   Decode(page);
+  protectionFailed = !CheckPageProtection(ByteView(page.data(), page.size())).intact;
   tornBitsRecognised =
       (flagBits & (kTornBitsFlag | kPageChecksumFlag)) == 0 && LostTornBitsFlag(page, tornBits);
   if ((flagBits & kTornBitsFlag) != 0 || tornBitsRecognised) {

@@ -73,6 +73,9 @@ class CPage_Header {
   // pattern the field at offset 60 names: a torn-bit page whose flag was
   // damaged. Its torn bits are put back too.
   bool tornBitsRecognised = false;
+  // The page as read fails its checksum or its torn-bit check: its bytes
+  // are not all as written.
+  bool protectionFailed = false;
 
   // "( 26 : 171 : 15 )": virtual log file, block offset and slot, as signed.
   std::string LsnText() const;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@ using Rows = std::vector<std::vector<std::string>>;
 struct TableRead {
   Rows rows;
   std::vector<PageId> pages;
+  std::set<PageId> pagesWithRows;
 };
 
 TableRead ReadTable(const std::filesystem::path& path, const std::string& table) {
@@ -43,6 +45,7 @@ TableRead ReadTable(const std::filesystem::path& path, const std::string& table)
   for (const PageId& page : layout.pages) {
     for (const RenderedRow& row : ReadPageRows(page, context)) {
       out.rows.push_back(testing::ShownTexts(row));
+      out.pagesWithRows.insert(page);
     }
   }
   return out;
@@ -68,6 +71,47 @@ void BackwardVariableOffset(std::uint8_t* page) {
   const std::size_t columns =
       static_cast<std::size_t>(record[fixedEnd] | (record[fixedEnd + 1] << 8));
   PutU16(record + fixedEnd + 2 + (columns + 7) / 8 + 2, 1);
+}
+
+// The page as written: a torn-bit page keeps the first bytes of its sector
+// ends in its header, and a record's fields are read from those.
+std::vector<std::uint8_t> AsWritten(const std::uint8_t* page) {
+  std::vector<std::uint8_t> copy(page, page + kPageSize);
+  const CPage_Header header(copy);
+  return copy;
+}
+
+// Where the fixed part of the record in slot 0 ends, in the page as written.
+std::size_t FixedEndOf(const std::vector<std::uint8_t>& written) {
+  const std::size_t record = Slot(written.data(), 0);
+  return record + static_cast<std::size_t>(written[record + 2] | (written[record + 3] << 8));
+}
+
+// Changes a byte where the page stores it; a byte at a sector end lives in
+// the header's torn bits, which this damage leaves alone.
+void AddToByte(std::uint8_t* page, std::size_t at, std::uint8_t add) {
+  ASSERT_NE(at % 512, 511u) << "a sector-end byte";
+  page[at] = static_cast<std::uint8_t>(page[at] + add);
+}
+
+// Adds 256 to the column count of the record in slot 0.
+void ColumnCountOff(std::uint8_t* page) { AddToByte(page, FixedEndOf(AsWritten(page)) + 1, 1); }
+
+// Moves the end of the fixed part of the record in slot 0 two bytes back.
+void FixedPartCut(std::uint8_t* page) {
+  const std::vector<std::uint8_t> written = AsWritten(page);
+  const std::size_t record = Slot(written.data(), 0);
+  const std::size_t fixedEnd = FixedEndOf(written) - record - 2;
+  ASSERT_NE((record + 2) % 512, 511u);
+  ASSERT_NE((record + 3) % 512, 511u);
+  PutU16(page + record + 2, static_cast<std::uint16_t>(fixedEnd));
+}
+
+// Every text page's type byte says it is a page of another kind.
+void TextPageTypesDamaged(std::vector<std::uint8_t>& file) {
+  for (std::size_t at = 0; at + kPageSize <= file.size(); at += kPageSize) {
+    if (file[at + 1] == 3 || file[at + 1] == 4) file[at + 1] = 0x77;
+  }
 }
 
 // Zeroes the byte map of the first PFS page (page 1), leaving its header.
@@ -108,7 +152,7 @@ TEST_P(DamagedCopyRows, GiveOnlyRowsOfTheCleanFile) {
       continue;
     }
     c.damage(bytes.data() + at);
-    ++damagedPages;
+    if (clean.pagesWithRows.count(page) != 0) ++damagedPages;  // a free page gives no rows anyway
   }
   if (c.fileDamage) c.fileDamage(bytes);
   ASSERT_TRUE(damagedPages > 0 || c.fileDamage);
@@ -120,7 +164,8 @@ TEST_P(DamagedCopyRows, GiveOnlyRowsOfTheCleanFile) {
   std::sort(remaining.begin(), remaining.end());
   for (const auto& row : damaged.rows) {
     const auto found = std::lower_bound(remaining.begin(), remaining.end(), row);
-    ASSERT_TRUE(found != remaining.end() && *found == row) << "a row the clean file lacks";
+    ASSERT_TRUE(found != remaining.end() && *found == row)
+        << "a row the clean file lacks: " << ::testing::PrintToString(row);
     remaining.erase(found);
   }
   EXPECT_EQ(damaged.rows.size(), clean.rows.size() - c.rowsLostPerPage * damagedPages);
@@ -191,7 +236,15 @@ INSTANTIATE_TEST_SUITE_P(
         // A zeroed PFS byte map would make every page look free.
         DamageCase{"AuthorsUnderZeroedPfs", "sql2014_pubs", "authors", {}, ZeroFirstByteMap, 0},
         DamageCase{"TitlesUnderZeroedPfs", "sql2014_pubs", "titles", {}, ZeroFirstByteMap, 0},
-        DamageCase{"OrdersUnderZeroedPfs", "sql2000_northwind", "Orders", {}, ZeroFirstByteMap, 0}),
+        DamageCase{"OrdersUnderZeroedPfs", "sql2000_northwind", "Orders", {}, ZeroFirstByteMap, 0},
+        // A record header that no record of its table can have.
+        DamageCase{"ColumnCountOff", "sql2000_northwind", "Orders", ColumnCountOff, {}, 1},
+        DamageCase{"ColumnCountOff2014", "sql2014_pubs", "titles", ColumnCountOff, {}, 1},
+        DamageCase{"FixedPartCut", "sql2000_northwind", "Customers", FixedPartCut, {}, 1},
+        DamageCase{"FixedPartCut2014", "sql2014_pubs", "authors", FixedPartCut, {}, 1},
+        // Logos and texts kept on text pages whose type byte is damaged.
+        DamageCase{"LogosOnDamagedTextPages", "sql2008_pubs", "pub_info", {}, TextPageTypesDamaged,
+                   0}),
     [](const ::testing::TestParamInfo<DamageCase>& param) { return param.param.name; });
 
 }  // namespace

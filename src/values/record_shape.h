@@ -3,6 +3,7 @@
 // part or a variable count the table cannot have) is damage, never a row.
 #pragma once
 
+#include <utility>
 #include <vector>
 
 #include "catalog/table_layout.h"
@@ -37,5 +38,16 @@ RecordShape ShapeOfTable(const TableLayout& layout, const std::vector<ValueLayou
 // True when the record's header fits the table. Only uncompressed data
 // records are judged; any other record fits.
 bool FitsShape(const CRecord& record, const RecordShape& shape);
+
+// The shape as the record pages' fit.
+class ShapeFit final : public RecordFit {
+ public:
+  explicit ShapeFit(RecordShape shape) : shape_(std::move(shape)) {}
+  const RecordShape& shape() const { return shape_; }
+  bool Fits(const CRecord& record) const override { return FitsShape(record, shape_); }
+
+ private:
+  RecordShape shape_;
+};
 
 }  // namespace tessaril

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -95,8 +96,9 @@ struct RowContext {
   // last, which the next rows of a data page usually point into too.
   LobReader lobReader;
   // What the table's records can look like; a record that does not fit is
-  // damage and gives no row.
-  RecordShape shape;
+  // damage and gives no row. Shared by copies of the context, whose options
+  // point at it.
+  std::shared_ptr<const ShapeFit> shape;
   // Records of the walk's pages left out as damage: refused by the shape, or
   // by their page's slot and placement checks.
   std::size_t damagedRecords = 0;

@@ -279,14 +279,16 @@ RowContext::RowContext(const TableLayout& tableLayout, const DatabaseFile& file,
       pfs(file),
       placedByRowsetColumns(!sql2000 && !tableLayout.rowsetColumns.empty()),
       lobReader(file, options),
-      shape(ShapeOfTable(tableLayout, valueLayouts, sql2000)) {}
+      shape(std::make_shared<const ShapeFit>(ShapeOfTable(tableLayout, valueLayouts, sql2000))) {
+  options.fit = shape.get();
+}
 
 std::vector<RenderedRow> RenderRows(const PrimaryRecordPage& page, RowContext& context) {
   std::vector<RenderedRow> rows;
   for (const auto& record : page.records()) {
     if (context.options.stopRequested()) break;
     if (!Shown(record.get(), context.options)) continue;
-    if (!FitsShape(*record, context.shape)) {
+    if (!context.shape->Fits(*record)) {
       if (!record->carved) ++context.damagedRecords;
       continue;
     }
@@ -326,9 +328,9 @@ const char* PageRefusalText(PageRefusal refusal) {
 }
 
 std::vector<RenderedRow> ReadPageRows(PageId pageId, RowContext& context,
-                                      std::span<const std::uint64_t> unitKeys,
-                                      PageRefusal& refusal) {
-  refusal = PageRefusal::kNone;
+                                      std::span<const std::uint64_t> unitKeys, PageRead& read) {
+  read = {};
+  PageRefusal& refusal = read.refusal;
   const bool freed = context.pfs.IsAllocated(pageId) == false;
   if (freed && !context.options.showDeletedRecords) {
     refusal = PageRefusal::kFreed;
@@ -351,6 +353,7 @@ std::vector<RenderedRow> ReadPageRows(PageId pageId, RowContext& context,
       return {};
     }
   }
+  read.protectionFailed = page->header.protectionFailed;
   const PrimaryRecordPage records(std::move(*page), &context.db, context.options);
   context.damagedRecords += records.damagedRecordCount();
   std::vector<RenderedRow> rows = RenderRows(records, context);
@@ -363,8 +366,8 @@ std::vector<RenderedRow> ReadPageRows(PageId pageId, RowContext& context,
 }
 
 std::vector<RenderedRow> ReadPageRows(PageId pageId, RowContext& context) {
-  PageRefusal refusal;
-  return ReadPageRows(pageId, context, {}, refusal);
+  PageRead read;
+  return ReadPageRows(pageId, context, {}, read);
 }
 
 }  // namespace tessaril

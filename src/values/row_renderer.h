@@ -27,12 +27,19 @@ enum class PageRefusal : std::uint8_t {
 // "unreadable", "not a data page", "a page of another table"; "" for none.
 const char* PageRefusalText(PageRefusal refusal);
 
+// What reading one page of a walk came to.
+struct PageRead {
+  PageRefusal refusal = PageRefusal::kNone;
+  // The page fails its checksum or torn-bit check: its rows are given, but
+  // some of their bytes may not be as written.
+  bool protectionFailed = false;
+};
+
 // ReadPageRows, saying why a page gave no rows, and holding the page to the
 // allocation units of the walk: unitKeys are inventory keys of the units
 // (KeyOfUnit); empty takes a page of any unit.
 std::vector<RenderedRow> ReadPageRows(PageId page, RowContext& context,
-                                      std::span<const std::uint64_t> unitKeys,
-                                      PageRefusal& refusal);
+                                      std::span<const std::uint64_t> unitKeys, PageRead& read);
 
 // Renders the records of a decoded page.
 std::vector<RenderedRow> RenderRows(const PrimaryRecordPage& page, RowContext& context);
