@@ -29,6 +29,11 @@ struct ForeignKeyColumn {
   std::uint32_t foreignKeyStatus = 0;
 };
 
+struct LostUnit {
+  std::uint64_t unitId = 0;   // as the pages' headers name it
+  std::vector<PageId> pages;  // in file order
+};
+
 struct Catalog {
   // True when the file keeps the SQL Server 2000 base tables.
   bool sql2000Layout = false;
@@ -48,6 +53,10 @@ struct Catalog {
   std::map<std::int32_t, Index2000Row> indexes2000;  // by object id
   std::vector<ForeignKeyColumn> foreignKeyColumns;
   std::vector<SchemaRow> schemas;  // 2005 and later
+  // Data pages of allocation units no catalog row claims (their table's
+  // rows are lost), grouped by unit: each is shown as a table of its own,
+  // "LostAndFound_<unit id>", under a made-up object id, the key here.
+  std::map<std::int32_t, LostUnit> lostUnits;
 
   // The first object row with this id, or null.
   const CatalogObject* FindObject(std::int32_t id) const;

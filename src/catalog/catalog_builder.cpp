@@ -4,6 +4,7 @@
 #include <set>
 
 #include "catalog/foreign_keys.h"
+#include "catalog/lost_units.h"
 #include "catalog/row_parsers.h"
 #include "records/record_page.h"
 #include "storage/boot_page.h"
@@ -102,6 +103,7 @@ void ObjectsFromColumns(Catalog& catalog, const DatabaseFile& db, const RecordOp
     object.id = column.objectId;
     object.name = "LostAndFound_" + std::to_string(column.objectId);
     object.type = "U ";
+    object.lostAndFound = true;
     catalog.objects.push_back(object);
   }
 }
@@ -178,6 +180,7 @@ Catalog BuildCatalog(DatabaseFile& db, const RecordOptions& options, ProgressSin
     DeriveForeignKeyColumns(catalog, options);
   }
   NameForeignKeyColumns(catalog);
+  AddLostUnits(catalog, db, options);
   return catalog;
 }
 

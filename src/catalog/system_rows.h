@@ -68,6 +68,9 @@ struct CatalogObject {
   // INFORMATION_SCHEMA schema (2005 and later), a system table or an object
   // flagged as shipped with the server (2000).
   bool systemOwned = false;
+  // A table the catalog lost its row of, or a lost allocation unit: named
+  // "LostAndFound_<id>" and shown in a folder of its own.
+  bool lostAndFound = false;
 };
 
 // Allocation unit types.

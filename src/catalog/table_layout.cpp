@@ -8,6 +8,7 @@
 #include "base/code_page.h"
 #include "base/unicode.h"
 #include "catalog/declared_type.h"
+#include "catalog/lost_units.h"
 #include "catalog/table_pages.h"
 
 namespace tessaril {
@@ -317,6 +318,10 @@ TableLayout BuildTableLayout(const Catalog& catalog, const DatabaseFile& db,
       entry.valueText = text;
       layout.columns.push_back(entry);
     }
+    return layout;
+  }
+  if (const auto lost = catalog.lostUnits.find(found->id); lost != catalog.lostUnits.end()) {
+    LayOutLostUnit(lost->second, db, options, layout);
     return layout;
   }
   SelectTablePages(catalog, db, layout, options);

@@ -80,6 +80,9 @@ struct TableLayout {
   std::vector<RowsetRow> dataRowsets;  // the heap or clustered index, every partition in order
   std::vector<AllocationUnitRow> allocationUnits;
   bool rowsetFromIndexTable = false;
+  // The table of a lost allocation unit: its records are shown as stored,
+  // without a column layout.
+  bool lostUnit = false;
 };
 
 // Type codes a module or constraint is shown by, rather than laid out.

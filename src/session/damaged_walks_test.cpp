@@ -178,5 +178,41 @@ TEST(CutFile, KeepsTheTablesWhoseRowsSurvive) {
   }
 }
 
+// Every page of the object, allocation unit, rowset and column tables
+// zeroed: no table has a name or a layout any more, yet each unit of data
+// pages comes back as a table of its own, every record a row, its first
+// variable value (ShortDescription) as the text it was.
+TEST(LostCatalog, GivesEachUnitItsRowsAsStored) {
+  TESSARIL_REQUIRE_CORPUS();
+  const auto file = testing::FindCorpusFile("sql2016_dailynutrition");
+  ASSERT_TRUE(file);
+  const testing::OpenedCatalog clean = testing::OpenWithCatalog(file->path.string());
+  ASSERT_TRUE(clean.db);
+  const TableLayout layout = BuildTableLayout(clean.catalog, *clean.db, "Ingredients", "U ", {}, {});
+  const Walked before = WalkTable(file->path, "Ingredients");
+  ASSERT_GT(before.rows.size(), 100u);
+
+  std::vector<std::uint8_t> bytes = testing::ReadWholeFile(file->path);
+  constexpr std::int32_t kCatalogTables[] = {34, 7, 5, 41};  // objects, units, rowsets, columns
+  for (const std::int32_t table : kCatalogTables) {
+    const auto pages = clean.db->inventory().systemPages.find(table);
+    ASSERT_NE(pages, clean.db->inventory().systemPages.end());
+    for (const PageEntry& e : pages->second) std::fill_n(PageAt(bytes, e.id()), kPageSize, 0);
+  }
+  testing::TempDir dir;
+  testing::WriteWholeFile(dir.path() / file->file, bytes);
+
+  const std::uint64_t unit = clean.db->inventory().KeyOfUnit(layout.allocationUnit.unitId);
+  const Walked after = WalkTable(dir.path() / file->file, "LostAndFound_" + std::to_string(unit));
+  ASSERT_EQ(after.rows.size(), before.rows.size());
+  const auto column = [](const Rows& rows, std::size_t i) {
+    std::vector<std::string> texts;
+    for (const auto& row : rows) texts.push_back(row.at(i));
+    std::sort(texts.begin(), texts.end());
+    return texts;
+  };
+  EXPECT_EQ(column(after.rows, 1), column(before.rows, 1));
+}
+
 }  // namespace
 }  // namespace tessaril

@@ -17,7 +17,7 @@ struct FixedFolder {
 };
 
 // In the order they are created; each goes in as its parent's first child.
-constexpr std::array<FixedFolder, kTreeFolderCount> kFixedFolders = {{
+constexpr std::array<FixedFolder, 9> kFixedFolders = {{
     {TreeFolder::kTables, "Tables", std::nullopt},
     {TreeFolder::kUserTables, "User Tables", TreeFolder::kTables},
     {TreeFolder::kSystemTables, "System Tables", TreeFolder::kTables},
@@ -84,6 +84,7 @@ void ObjectTree::CreateFixedItems(const std::string& rootName) {
 
 TreeItemId ObjectTree::FolderOf(const CatalogObject& object) const {
   const std::string_view type = object.type;
+  if (object.lostAndFound) return folder(TreeFolder::kLostAndFound);
   if (type == "S " || (type == "U " && object.systemOwned))
     return folder(TreeFolder::kSystemTables);
   if (object.systemOwned) return kNoTreeItem;
@@ -107,6 +108,19 @@ bool ObjectTree::Fill(const Catalog& catalog, const DatabaseFile& db, const Reco
   // A stop ends the filling early; the items made so far stay.
   const bool anyNamed = std::any_of(catalog.objects.begin(), catalog.objects.end(),
                                     [](const CatalogObject& o) { return !o.name.empty(); });
+  if (folder(TreeFolder::kLostAndFound) == kNoTreeItem &&
+      std::any_of(catalog.objects.begin(), catalog.objects.end(),
+                  [](const CatalogObject& o) { return o.lostAndFound; })) {
+    // Below the other table folders.
+    TreeItem lost;
+    lost.text = kLostAndFoundFolderText;
+    lost.kind = TreeItemKind::kFolder;
+    const TreeItemId tables = folder(TreeFolder::kTables);
+    const TreeItemId id = InsertFirst(tables, std::move(lost));
+    std::vector<TreeItemId>& siblings = items_[tables].children;
+    std::rotate(siblings.begin(), siblings.begin() + 1, siblings.end());
+    folders_[static_cast<std::size_t>(TreeFolder::kLostAndFound)] = id;
+  }
   for (std::size_t i = 0; i < n && !stop.requested(); ++i) {
     const CatalogObject& object = catalog.objects[i];
     if (object.name.empty()) continue;
@@ -133,6 +147,7 @@ bool ObjectTree::Fill(const Catalog& catalog, const DatabaseFile& db, const Reco
   }
   SortChildren(folder(TreeFolder::kStoreProcedure));
   SortChildren(folder(TreeFolder::kFunction));
+  SortChildren(folder(TreeFolder::kLostAndFound));
   events.CaptionText(kTreeDoneText);
   events.LogLine(kTreeDoneText);
   events.ProgressPos(n);

@@ -21,6 +21,8 @@
 namespace tessaril {
 
 inline constexpr const char* kCreatingTreeText = "Creating Tree.........";
+// The folder of the tables recovered without their catalog rows.
+inline constexpr const char* kLostAndFoundFolderText = "Lost and Found";
 inline constexpr const char* kTreeDoneText = "Process done.........";
 inline constexpr const char* kColumnsItemText = "Columns";
 
@@ -35,8 +37,10 @@ enum class TreeFolder {
   kViews,
   kDefault,
   kTriggers,
+  // Below Tables, made only when the scan recovers tables the catalog lost.
+  kLostAndFound,
 };
-inline constexpr std::size_t kTreeFolderCount = 9;
+inline constexpr std::size_t kTreeFolderCount = 10;
 
 enum class TreeItemKind {
   kRoot,

@@ -38,6 +38,7 @@ bool LaysOutAColumn(const TableLayout& layout, const Placement& p) {
 RecordShape ShapeOfTable(const TableLayout& layout, const std::vector<ValueLayout>& valueLayouts,
                          bool sql2000) {
   RecordShape shape;
+  if (layout.lostUnit) return shape;  // nothing is known of its columns
   const std::vector<Placement> placements = PlacementsOf(layout);
   // Fixed bytes that no known column accounts for: a dropped or unnamed
   // column still takes them in old records.

@@ -5,6 +5,7 @@
 #include "records/record_decoder.h"
 #include "values/compressed_row.h"
 #include "values/large_value.h"
+#include "values/lost_unit_cells.h"
 #include "values/vardecimal.h"
 
 namespace tessaril {
@@ -294,8 +295,12 @@ std::vector<RenderedRow> RenderRows(const PrimaryRecordPage& page, RowContext& c
     }
     if (ReachedThroughItsStub(*record, context.db, context.options)) continue;
     RenderedRow row;
-    row.cells = record->isCompressed ? CompressedCells(*record, page, context)
-                                     : RecordWalk(*record, context).Run();
+    if (context.layout.lostUnit) {
+      row.cells = LostUnitCells(*record, context);
+    } else {
+      row.cells = record->isCompressed ? CompressedCells(*record, page, context)
+                                       : RecordWalk(*record, context).Run();
+    }
     row.id = record->id;
     if (record->carved) {
       row.origin = RowOrigin::kCarved;

@@ -1,0 +1,74 @@
+#include "values/lost_unit_cells.h"
+
+#include "base/hex.h"
+#include "base/unicode.h"
+
+namespace tessaril {
+namespace {
+
+bool PrintableAscii(ByteView bytes) {
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const std::uint8_t b = bytes.At(i);
+    if ((b < 0x20 || b > 0x7E) && b != '\t' && b != '\n' && b != '\r') return false;
+  }
+  return true;
+}
+
+// Every code unit a printable character of the Basic Multilingual Plane, or
+// a well-formed surrogate pair.
+bool PrintableUtf16(ByteView bytes) {
+  if (bytes.size() % 2 != 0) return false;
+  for (std::size_t i = 0; i < bytes.size(); i += 2) {
+    const std::uint16_t u = LoadU16(bytes, i);
+    if (u >= 0xD800 && u <= 0xDBFF) {
+      if (i + 3 >= bytes.size()) return false;
+      const std::uint16_t low = LoadU16(bytes, i + 2);
+      if (low < 0xDC00 || low > 0xDFFF) return false;
+      i += 2;
+      continue;
+    }
+    const bool control = (u < 0x20 && u != '\t' && u != '\n' && u != '\r') ||
+                         (u >= 0x7F && u < 0xA0);
+    if (control || (u >= 0xDC00 && u <= 0xDFFF) || (u >= 0xE000 && u <= 0xF8FF) ||
+        u >= 0xFFF0) {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string Hex(ByteView bytes) { return "0x" + HexDigits(bytes); }
+
+}  // namespace
+
+std::string LostValueText(ByteView bytes, RowContext& context) {
+  if (bytes.empty()) return {};
+  // ASCII text first: two ASCII letters read as UTF-16 make one CJK
+  // character, which is seldom what was stored.
+  if (PrintableAscii(bytes)) return context.text.Decode(bytes, context.text.CodePageOf(-1));
+  if (PrintableUtf16(bytes)) return Utf16LeToUtf8(bytes);
+  return Hex(bytes);
+}
+
+std::vector<Cell> LostUnitCells(const CPrimaryRecord& record, RowContext& context) {
+  const std::vector<ColumnDef>& columns = context.layout.columns;
+  std::vector<Cell> cells(columns.size(), Cell::Null());
+  if (cells.empty()) return cells;
+  const ByteView fixed = record.isCompressed ? record.rawRecord() : record.fixedData();
+  cells[0] = Cell::Text(Hex(fixed));
+  cells[0].binary = true;
+  for (std::size_t v = 0; v < record.values.size() && v + 1 < cells.size(); ++v) {
+    const RecordValue& value = record.values[v];
+    if (!value.hasData) {
+      // No bytes: NULL and the empty string look alike without the table's
+      // columns to place the null bits; the record holds an empty value.
+      if (value.length == 0) cells[v + 1] = Cell::Text({});
+      continue;
+    }
+    const ByteView bytes = record.ValueBytes(value);
+    cells[v + 1] = Cell::Text(value.complex ? Hex(bytes) : LostValueText(bytes, context));
+  }
+  return cells;
+}
+
+}  // namespace tessaril
