@@ -18,7 +18,7 @@
 namespace tessaril {
 namespace {
 
-using Rows = std::vector<std::vector<std::string>>;
+using Rows = testing::RowTexts;
 
 struct Walked {
   Rows rows;
@@ -94,13 +94,8 @@ TEST_P(DamagedWalks, GiveEverySurvivingRowAndNoOther) {
   testing::WriteWholeFile(dir.path() / file->file, bytes);
   const Walked damaged = WalkTable(dir.path() / file->file, c.table);
 
-  Rows remaining = clean.rows;
-  std::sort(remaining.begin(), remaining.end());
-  for (const auto& row : damaged.rows) {
-    const auto found = std::lower_bound(remaining.begin(), remaining.end(), row);
-    ASSERT_TRUE(found != remaining.end() && *found == row) << "a row the clean file lacks";
-    remaining.erase(found);
-  }
+  const auto invented = testing::RowNotAmong(damaged.rows, clean.rows);
+  EXPECT_FALSE(invented) << "a row the clean file lacks: " << ::testing::PrintToString(*invented);
   std::size_t lostRows = 0;
   for (const PageId& page : lost) lostRows += clean.rowsByPage.at(page);
   EXPECT_EQ(damaged.rows.size(), clean.rows.size() - lostRows);

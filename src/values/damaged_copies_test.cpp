@@ -18,7 +18,7 @@
 namespace tessaril {
 namespace {
 
-using Rows = std::vector<std::vector<std::string>>;
+using Rows = testing::RowTexts;
 
 struct TableRead {
   Rows rows;
@@ -160,14 +160,8 @@ TEST_P(DamagedCopyRows, GiveOnlyRowsOfTheCleanFile) {
   testing::WriteWholeFile(dir.path() / file->file, bytes);
   const TableRead damaged = ReadTable(dir.path() / file->file, c.table);
 
-  Rows remaining = clean.rows;
-  std::sort(remaining.begin(), remaining.end());
-  for (const auto& row : damaged.rows) {
-    const auto found = std::lower_bound(remaining.begin(), remaining.end(), row);
-    ASSERT_TRUE(found != remaining.end() && *found == row)
-        << "a row the clean file lacks: " << ::testing::PrintToString(row);
-    remaining.erase(found);
-  }
+  const auto invented = testing::RowNotAmong(damaged.rows, clean.rows);
+  EXPECT_FALSE(invented) << "a row the clean file lacks: " << ::testing::PrintToString(*invented);
   EXPECT_EQ(damaged.rows.size(), clean.rows.size() - c.rowsLostPerPage * damagedPages);
 }
 
