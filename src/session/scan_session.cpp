@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "session/catalog_damage.h"
 #include "session/session_events.h"
 #include "storage/boot_page.h"
 #include "storage/snapshot_file.h"
@@ -154,6 +155,7 @@ ScanOutcome ScanSession::RunScan(const ScanJob& job, ScanEvents& shell) {
       events.ClearViews();
       return EndScan(ScanOutcome::kAborted, events);
     }
+    for (const std::string& line : CatalogDamageLines(*result)) events.LogLine(line);
     if (!BuildTree(*result, events)) {
       tree_.Clear();
       events.ClearViews();
