@@ -22,7 +22,8 @@ class ClaimedUnits {
       units_.insert(inventory.KeyOfUnit(u.unitId));
     }
     for (const RowsetRow& r : catalog.rowsets) units_.insert(inventory.KeyOfUnit(r.rowsetId));
-    for (const CatalogObject& o : catalog.objects) objects_.insert(static_cast<std::uint32_t>(o.id));
+    for (const CatalogObject& o : catalog.objects)
+      objects_.insert(static_cast<std::uint32_t>(o.id));
   }
   bool Claims(std::uint64_t key) const {
     return units_.count(key) != 0 ||

@@ -129,8 +129,7 @@ INSTANTIATE_TEST_SUITE_P(
         // A clustered index walked by its page chain.
         WalkCase{"TypeByteZeroed", "sql2016_dailynutrition", "Ingredients", "Recipes",
                  TypeByteZeroed},
-        WalkCase{"HeaderZeroed", "sql2016_dailynutrition", "Ingredients", "Recipes",
-                 HeaderZeroed},
+        WalkCase{"HeaderZeroed", "sql2016_dailynutrition", "Ingredients", "Recipes", HeaderZeroed},
         WalkCase{"ChainLoopsBack", "sql2016_dailynutrition", "Ingredients", "Recipes",
                  ChainLoopsBack},
         WalkCase{"LinkOutsideTheFile", "sql2016_dailynutrition", "Ingredients", "Recipes",
@@ -163,7 +162,7 @@ TEST(CutFile, KeepsTheTablesWhoseRowsSurvive) {
   for (const char* table : {"Employees", "Categories", "Shippers"}) {
     SCOPED_TRACE(table);
     const auto object = std::find_if(clean.catalog.objects.begin(), clean.catalog.objects.end(),
-                                      [&](const CatalogObject& o) { return o.name == table; });
+                                     [&](const CatalogObject& o) { return o.name == table; });
     ASSERT_NE(object, clean.catalog.objects.end());
     const Walked before = WalkTable(file->path, table);
     const Walked after =
@@ -183,7 +182,8 @@ TEST(LostCatalog, GivesEachUnitItsRowsAsStored) {
   ASSERT_TRUE(file);
   const testing::OpenedCatalog clean = testing::OpenWithCatalog(file->path.string());
   ASSERT_TRUE(clean.db);
-  const TableLayout layout = BuildTableLayout(clean.catalog, *clean.db, "Ingredients", "U ", {}, {});
+  const TableLayout layout =
+      BuildTableLayout(clean.catalog, *clean.db, "Ingredients", "U ", {}, {});
   const Walked before = WalkTable(file->path, "Ingredients");
   ASSERT_GT(before.rows.size(), 100u);
 

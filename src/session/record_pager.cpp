@@ -1,6 +1,5 @@
 #include "session/record_pager.h"
 
-#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <string_view>
@@ -97,9 +96,7 @@ void RecordPager::ListPageChain(PageId page) {
     if (header->pageType != kDataPageType) {
       return LinkBroken("page chain", page, "not a data page");
     }
-    const std::uint64_t key = context_.db.inventory().KeyOfUnit(header->allocationUnitId());
-    if (!unitKeys_.empty() &&
-        std::find(unitKeys_.begin(), unitKeys_.end(), key) == unitKeys_.end()) {
+    if (!context_.db.inventory().NamesOneOf(*header, unitKeys_)) {
       return LinkBroken("page chain", page, "a page of another table");
     }
     pageList_.push_back(page);

@@ -29,8 +29,8 @@ std::string NameFirst(const Items& items, Name name) {
 std::vector<std::string> DamageSummary(const WalkDamage& damage) {
   std::vector<std::string> lines = damage.brokenLinks;
   if (!damage.skippedPages.empty()) {
-    lines.push_back(Plural(damage.skippedPages.size(), "page", "pages") + " skipped: " +
-                    NameFirst(damage.skippedPages, [](const SkippedPage& s) {
+    lines.push_back(Plural(damage.skippedPages.size(), "page", "pages") +
+                    " skipped: " + NameFirst(damage.skippedPages, [](const SkippedPage& s) {
                       return ToString(s.page) + " (" + s.reason + ")";
                     }));
   }
@@ -41,8 +41,9 @@ std::vector<std::string> DamageSummary(const WalkDamage& damage) {
         NameFirst(damage.pagesFailingProtection, [](const PageId& p) { return ToString(p); }));
   }
   if (damage.pagesFromInventory > 0) {
-    lines.push_back(Plural(damage.pagesFromInventory, "page", "pages") +
-                    " the table's links no longer reach read from the file's pages of its allocation units");
+    lines.push_back(
+        Plural(damage.pagesFromInventory, "page", "pages") +
+        " the table's links no longer reach read from the file's pages of its allocation units");
   }
   if (damage.damagedRecords > 0) {
     lines.push_back(Plural(damage.damagedRecords, "damaged record", "damaged records") +

@@ -63,6 +63,16 @@ class PageInventory {
   std::uint64_t KeyOfUnit(std::uint64_t unitId) const {
     return keyedByObjectOnly ? AllocationUnitId(UnitObjectId(unitId), 0) : unitId;
   }
+  // Whether the page's header names one of these units (keys as KeyOfUnit
+  // gives them); any unit when keys is empty.
+  bool NamesOneOf(const CPage_Header& header, std::span<const std::uint64_t> keys) const {
+    if (keys.empty()) return true;
+    const std::uint64_t key = KeyOfUnit(header.allocationUnitId());
+    for (const std::uint64_t k : keys) {
+      if (k == key) return true;
+    }
+    return false;
+  }
 
   // The rules of one kind of file: which object ids are base system tables
   // there, and whether its IAM pages are filed.

@@ -1,7 +1,7 @@
 #include "values/lost_unit_cells.h"
 
-#include "base/hex.h"
 #include "base/unicode.h"
+#include "values/value_decoder.h"
 
 namespace tessaril {
 namespace {
@@ -27,17 +27,14 @@ bool PrintableUtf16(ByteView bytes) {
       i += 2;
       continue;
     }
-    const bool control = (u < 0x20 && u != '\t' && u != '\n' && u != '\r') ||
-                         (u >= 0x7F && u < 0xA0);
-    if (control || (u >= 0xDC00 && u <= 0xDFFF) || (u >= 0xE000 && u <= 0xF8FF) ||
-        u >= 0xFFF0) {
+    const bool control =
+        (u < 0x20 && u != '\t' && u != '\n' && u != '\r') || (u >= 0x7F && u < 0xA0);
+    if (control || (u >= 0xDC00 && u <= 0xDFFF) || (u >= 0xE000 && u <= 0xF8FF) || u >= 0xFFF0) {
       return false;
     }
   }
   return true;
 }
-
-std::string Hex(ByteView bytes) { return "0x" + HexDigits(bytes); }
 
 }  // namespace
 
@@ -47,7 +44,7 @@ std::string LostValueText(ByteView bytes, RowContext& context) {
   // character, which is seldom what was stored.
   if (PrintableAscii(bytes)) return context.text.Decode(bytes, context.text.CodePageOf(-1));
   if (PrintableUtf16(bytes)) return Utf16LeToUtf8(bytes);
-  return Hex(bytes);
+  return BinaryText(bytes);
 }
 
 std::vector<Cell> LostUnitCells(const CPrimaryRecord& record, RowContext& context) {
@@ -55,7 +52,7 @@ std::vector<Cell> LostUnitCells(const CPrimaryRecord& record, RowContext& contex
   std::vector<Cell> cells(columns.size(), Cell::Null());
   if (cells.empty()) return cells;
   const ByteView fixed = record.isCompressed ? record.rawRecord() : record.fixedData();
-  cells[0] = Cell::Text(Hex(fixed));
+  cells[0] = Cell::Text(BinaryText(fixed));
   cells[0].binary = true;
   for (std::size_t v = 0; v < record.values.size() && v + 1 < cells.size(); ++v) {
     const RecordValue& value = record.values[v];
@@ -66,7 +63,7 @@ std::vector<Cell> LostUnitCells(const CPrimaryRecord& record, RowContext& contex
       continue;
     }
     const ByteView bytes = record.ValueBytes(value);
-    cells[v + 1] = Cell::Text(value.complex ? Hex(bytes) : LostValueText(bytes, context));
+    cells[v + 1] = Cell::Text(value.complex ? BinaryText(bytes) : LostValueText(bytes, context));
   }
   return cells;
 }

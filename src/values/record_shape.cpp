@@ -1,6 +1,7 @@
 #include "values/record_shape.h"
 
 #include <algorithm>
+#include <set>
 
 namespace tessaril {
 namespace {
@@ -26,11 +27,13 @@ std::vector<Placement> PlacementsOf(const TableLayout& layout) {
   return out;
 }
 
-bool LaysOutAColumn(const TableLayout& layout, const Placement& p) {
-  if (p.dropped) return false;
-  return std::any_of(layout.columns.begin(), layout.columns.end(), [&](const ColumnDef& c) {
-    return c.columnId == p.columnId && c.physicalOrdinal != kNoStorage;
-  });
+// The ids of the columns the layout stores.
+std::set<std::int32_t> StoredColumnIds(const TableLayout& layout) {
+  std::set<std::int32_t> ids;
+  for (const ColumnDef& c : layout.columns) {
+    if (c.physicalOrdinal != kNoStorage) ids.insert(c.columnId);
+  }
+  return ids;
 }
 
 }  // namespace
@@ -44,9 +47,11 @@ RecordShape ShapeOfTable(const TableLayout& layout, const std::vector<ValueLayou
   // column still takes them in old records.
   bool unknownFixedBytes = false;
   int placedVariable = 0;
+  const std::set<std::int32_t> stored = StoredColumnIds(layout);
   for (const Placement& p : placements) {
     if (p.offset < 0) ++placedVariable;
-    if (p.offset >= kRecordHeaderLength && !LaysOutAColumn(layout, p)) unknownFixedBytes = true;
+    const bool laysOutAColumn = !p.dropped && stored.count(p.columnId) != 0;
+    if (p.offset >= kRecordHeaderLength && !laysOutAColumn) unknownFixedBytes = true;
   }
   int variable = 0;  // variable columns the layout knows
   int maxOrdinal = 0;

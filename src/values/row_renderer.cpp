@@ -1,7 +1,5 @@
 #include "values/row_renderer.h"
 
-#include <algorithm>
-
 #include "records/record_decoder.h"
 #include "values/compressed_row.h"
 #include "values/large_value.h"
@@ -351,12 +349,9 @@ std::vector<RenderedRow> ReadPageRows(PageId pageId, RowContext& context,
                                                        : PageRefusal::kNotDataPage;
     return {};
   }
-  if (!unitKeys.empty()) {
-    const std::uint64_t key = context.db.inventory().KeyOfUnit(page->header.allocationUnitId());
-    if (std::find(unitKeys.begin(), unitKeys.end(), key) == unitKeys.end()) {
-      refusal = PageRefusal::kOtherTable;
-      return {};
-    }
+  if (!context.db.inventory().NamesOneOf(page->header, unitKeys)) {
+    refusal = PageRefusal::kOtherTable;
+    return {};
   }
   read.protectionFailed = page->header.protectionFailed;
   const PrimaryRecordPage records(std::move(*page), &context.db, context.options);
