@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,9 +30,14 @@ struct ForeignKeyColumn {
   std::uint32_t foreignKeyStatus = 0;
 };
 
+struct TableLayout;
+
 struct LostUnit {
   std::uint64_t unitId = 0;   // as the pages' headers name it
   std::vector<PageId> pages;  // in file order
+  // The layout of the table of a schema the user gave (another copy of the
+  // database, or its script) whose rows these are; null: shown as stored.
+  std::shared_ptr<const TableLayout> schema;
 };
 
 struct Catalog {

@@ -47,12 +47,23 @@ void ReadTable(const DatabaseFile& db, std::int32_t objectId, const RecordOption
   });
 }
 
+// Format versions from this on are no release's: a damaged boot page.
+constexpr std::uint16_t kPastAnyFormatVersion = 1000;
+
+bool WrittenBy2005OrLater(const DatabaseFile& db) {
+  const std::optional<CBootPage> boot = ReadBootPage(db);
+  return boot && boot->formatVersion >= kFirst2005FormatVersion &&
+         boot->formatVersion < kPastAnyFormatVersion;
+}
+
 void ReadObjects(Catalog& catalog, const DatabaseFile& db, const RecordOptions& options,
                  NameCounter& names) {
   names.Reset();
   ReadTable(db, kSysObjects, options, catalog.objects,
             [&](const CRecord& r) { return ParseObject(r, names); });
-  catalog.sql2000Layout = catalog.objects.empty();
+  // A file whose 2005 object table gives nothing keeps the 2000 tables,
+  // unless its boot page says a later release wrote it (its catalog is lost).
+  catalog.sql2000Layout = catalog.objects.empty() && !WrittenBy2005OrLater(db);
   if (catalog.sql2000Layout) {
     names.Reset();
     ReadTable(db, kSysObjects2000, options, catalog.objects,

@@ -10,15 +10,12 @@
 #include <vector>
 
 #include "catalog/catalog_builder.h"
+#include "catalog/sql_script.h"
 #include "catalog/table_layout.h"
 #include "testing/corpus.h"
-#include "testing/sql_script.h"
 
 namespace tessaril {
 namespace {
-
-using testing::ScriptColumn;
-using testing::ScriptTable;
 
 using testing::ScriptedFile;
 
@@ -38,21 +35,6 @@ std::string Lower(std::string s) {
   return s;
 }
 
-// The type as the script declares it, with the defaults SQL Server fills in
-// (decimal is decimal(18,0), char is char(1)).
-std::string DeclaredInScript(const ScriptColumn& c) {
-  if (!c.userType.empty()) return Lower(c.userType);
-  if (c.type == "decimal" || c.type == "numeric") {
-    return c.type + "(" + std::to_string(c.precision >= 0 ? c.precision : 18) + "," +
-           std::to_string(std::max(c.scale, 0)) + ")";
-  }
-  if (c.isMax) return c.type + "(max)";
-  for (const char* sized : {"char", "varchar", "nchar", "nvarchar", "binary", "varbinary"}) {
-    if (c.type == sized) return c.type + "(" + std::to_string(std::max(c.length, 1)) + ")";
-  }
-  return c.type;
-}
-
 using Reference = std::tuple<std::string, std::string, std::string>;  // column, table, column
 
 // One scripted table against the catalog: its columns, keys and references.
@@ -70,7 +52,7 @@ void ExpectTableAsDeclared(const Catalog& catalog, const DatabaseFile& db,
     SCOPED_TRACE(expected.name);
     EXPECT_EQ(got.name, expected.name);
     EXPECT_EQ(TypeName(got), expected.type);
-    EXPECT_EQ(Lower(got.declaredType), DeclaredInScript(expected));
+    EXPECT_EQ(Lower(got.declaredType), Lower(ScriptDeclaredType(expected)));
     if (expected.length >= 0) {
       EXPECT_EQ(got.typeText, expected.type + "(" + std::to_string(StoredLength(expected)) + ")");
     }
@@ -134,7 +116,7 @@ TEST_P(CatalogGroundTruth, EveryScriptedTableComesBackAsDeclared) {
   TESSARIL_REQUIRE_CORPUS();
   const auto file = testing::FindCorpusFile(GetParam().dir);
   ASSERT_TRUE(file);
-  const auto script = testing::LoadSqlScript(*testing::CorpusDir() / GetParam().script);
+  const auto script = LoadSqlScript(*testing::CorpusDir() / GetParam().script);
   ASSERT_TRUE(script.ok()) << script.error();
   ASSERT_FALSE(script->tables.empty());
 
@@ -157,7 +139,7 @@ TEST(CatalogGroundTruthOfTypes, TheTypeTestTableComesBackAsDeclared) {
   TESSARIL_REQUIRE_CORPUS();
   const auto file = testing::FindCorpusFile("sql2005_bltoolkit");
   ASSERT_TRUE(file);
-  const auto script = testing::LoadSqlScript(file->path.parent_path() / "MsSql.sql");
+  const auto script = LoadSqlScript(file->path.parent_path() / "MsSql.sql");
   ASSERT_TRUE(script.ok()) << script.error();
   const auto table = std::find_if(script->tables.begin(), script->tables.end(),
                                   [](const ScriptTable& t) { return t.name == "DataTypeTest"; });

@@ -106,6 +106,16 @@ std::string SystemTypeName(std::uint8_t systemType, std::int32_t userType) {
   return {};
 }
 
+std::uint8_t SystemTypeId(std::string_view name) {
+  for (const char* clr : {"hierarchyid", "geometry", "geography"}) {
+    if (name == clr) return kClrSystemType;
+  }
+  for (const NamedType& t : kSystemTypes) {
+    if (name == t.name) return t.id;
+  }
+  return 0;
+}
+
 std::string DeclaredTypeText(const Catalog& catalog, const ColumnRow& row) {
   if (!IsSystemUserType(row)) {
     for (const ScalarTypeRow& t : catalog.scalarTypes) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "catalog/catalog.h"
 #include "catalog/column_row.h"
@@ -14,6 +15,10 @@ namespace tessaril {
 // the user type tells hierarchyid, geometry and geography apart. Empty for an
 // id no release uses.
 std::string SystemTypeName(std::uint8_t systemType, std::int32_t userType);
+
+// The system type (xtype) of a type name in lower case ("int", "nvarchar");
+// 0 for a name no system type has. The CLR types give 240.
+std::uint8_t SystemTypeId(std::string_view name);
 
 // The declared type of a column row. A user type (an alias type such as
 // sysname, or a CLR type) is given by its name from the catalog's type rows;

@@ -12,6 +12,14 @@ namespace {
 
 // Object ids below this in a page header are SQL Server's own tables.
 constexpr std::uint32_t kFirstUserObjectId = 100;
+// Index ids from this on belong to unit ids SQL Server 2005 and later number
+// from a counter: their object id field is no object's id.
+constexpr std::uint16_t kNumberedUnitIndexId = 256;
+
+// A unit named by a system table's object id and an index id.
+bool OfASystemTable(std::uint64_t key) {
+  return UnitIndexId(key) < kNumberedUnitIndexId && UnitObjectId(key) < kFirstUserObjectId;
+}
 
 // Units the catalog names: its allocation units and rowsets, and, as pages
 // written by SQL Server 2000 name them, its objects by id and index id.
@@ -73,8 +81,8 @@ void AddLostUnits(Catalog& catalog, const DatabaseFile& db, const RecordOptions&
   FreeIds ids(catalog);
   for (const auto& [key, pages] : inventory.dataPages) {
     if (options.stopRequested()) return;
-    if (claimed.Claims(key) || UnitObjectId(key) < kFirstUserObjectId) continue;
-    LostUnit unit{key, {}};
+    if (claimed.Claims(key) || OfASystemTable(key)) continue;
+    LostUnit unit{key, {}, nullptr};
     for (const PageEntry& e : pages) {
       if (pfs.IsAllocated(e.id()) != false) unit.pages.push_back(e.id());
     }
@@ -92,8 +100,17 @@ void AddLostUnits(Catalog& catalog, const DatabaseFile& db, const RecordOptions&
 
 void LayOutLostUnit(const LostUnit& unit, const DatabaseFile& db, const RecordOptions& options,
                     TableLayout& layout) {
+  if (unit.schema) {
+    const CatalogObject object = layout.object;
+    layout = *unit.schema;
+    layout.object = object;
+    layout.pages = unit.pages;
+    layout.pagesFromInventory = true;
+    return;
+  }
   layout.pages = unit.pages;
   layout.lostUnit = true;
+  layout.pagesFromInventory = true;
   std::int32_t variable = 0;
   for (const PageId& id : unit.pages) {
     if (options.stopRequested()) break;

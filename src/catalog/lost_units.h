@@ -14,9 +14,10 @@ namespace tessaril {
 // page the PFS does not call free.
 void AddLostUnits(Catalog& catalog, const DatabaseFile& db, const RecordOptions& options);
 
-// The layout of a lost unit's table: its pages, a column "fixed" with each
-// record's fixed part in hex, and columns "column_1" to "column_N" for the
-// most variable values a record of the unit holds.
+// The layout of a lost unit's table: its pages, and the columns of the
+// schema table it was matched to, else a column "fixed" with each record's
+// fixed part in hex and columns "column_1" to "column_N" for the most
+// variable values a record of the unit holds.
 void LayOutLostUnit(const LostUnit& unit, const DatabaseFile& db, const RecordOptions& options,
                     TableLayout& layout);
 

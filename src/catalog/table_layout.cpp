@@ -40,8 +40,11 @@ std::string TypeName(const Catalog& catalog, const ColumnRow& column) {
       return t.name;
     if (first == nullptr) first = &t;
   }
-  return first != nullptr ? first->name : std::string();
+  // The type rows may be lost with the rest of a damaged catalog.
+  return first != nullptr ? first->name : SystemTypeName(column.systemType, column.userType);
 }
+
+}  // namespace
 
 ColumnDef ColumnFromRow(const Catalog& catalog, const ColumnRow& row) {
   std::int32_t code = InternalTypeCode(row.systemType);
@@ -77,6 +80,8 @@ ColumnDef ColumnFromRow(const Catalog& catalog, const ColumnRow& row) {
   }
   return c;
 }
+
+namespace {
 
 // The object's column rows: number 0, the object id compared without bits 24
 // and 25, the first row of each column id.

@@ -83,6 +83,9 @@ struct TableLayout {
   // The table of a lost allocation unit: its records are shown as stored,
   // without a column layout.
   bool lostUnit = false;
+  // The pages are the inventory's pages of a unit no catalog row claims,
+  // not reached through the table's links: they are walked as listed.
+  bool pagesFromInventory = false;
 };
 
 // Type codes a module or constraint is shown by, rather than laid out.
@@ -99,6 +102,9 @@ TableLayout BuildTableLayout(const Catalog& catalog, const DatabaseFile& db,
                              const CatalogObject& object,
                              const std::vector<ModuleTextEntry>& moduleTexts,
                              const RecordOptions& options);
+
+// The column a column row declares, before the placement rows place it.
+ColumnDef ColumnFromRow(const Catalog& catalog, const ColumnRow& row);
 
 // How a column is listed: name, two blanks, type text, then "[Primary Key]"
 // or "[Unique]", then "  (foreign key) references T( c)" for a foreign key.

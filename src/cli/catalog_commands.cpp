@@ -12,10 +12,11 @@
 namespace tessaril::cli {
 
 const char* const kTablesUsage =
-    "usage: tessaril-cli tables FILE [--all]\n"
+    "usage: tessaril-cli tables FILE [--all] [--schema-from OTHER]\n"
     "  One line per catalog object, tab-separated: type code, object id, schema\n"
     "  id, parent object id, name.\n"
-    "  --all   also the objects SQL Server itself owns\n";
+    "  --all   also the objects SQL Server itself owns\n"
+    "  --schema-from OTHER  lost tables laid out from another copy or a .sql script\n";
 
 namespace {
 
@@ -30,7 +31,7 @@ struct TableCommand {
 TableCommand OpenTable(const std::vector<std::string>& words, const char* usage,
                        const std::set<std::string>& flags) {
   TableCommand out;
-  CommandLine line = ParseCommandLine(words, usage, 2, flags, {});
+  CommandLine line = ParseCommandLine(words, usage, 2, flags, {kSchemaFromOption});
   if (!line.args) {
     out.status = line.status;
     return out;
@@ -45,12 +46,13 @@ TableCommand OpenTable(const std::vector<std::string>& words, const char* usage,
 }  // namespace
 
 const char* const kColumnsUsage =
-    "usage: tessaril-cli columns FILE TABLE [--verbose]\n"
+    "usage: tessaril-cli columns FILE TABLE [--verbose] [--schema-from OTHER]\n"
     "  The columns of a table in record order, as the object tree lists them, and\n"
     "  the type each was declared with (tab-separated).\n"
     "  --verbose   also: nullability, column id, physical ordinal, leaf offset, null bit, in "
     "rowset,\n"
-    "              type code, collation id, identity, computed text (tab-separated)\n";
+    "              type code, collation id, identity, computed text (tab-separated)\n"
+    "  --schema-from OTHER  lost tables laid out from another copy or a .sql script\n";
 
 int ColumnsCommand(const std::vector<std::string>& words) {
   TableCommand table = OpenTable(words, kColumnsUsage, {"--verbose"});
@@ -86,7 +88,7 @@ int TablePagesCommand(const std::vector<std::string>& words) {
 }
 
 int TablesCommand(const std::vector<std::string>& words) {
-  const CommandLine line = ParseCommandLine(words, kTablesUsage, 1, {"--all"}, {});
+  const CommandLine line = ParseCommandLine(words, kTablesUsage, 1, {"--all"}, {kSchemaFromOption});
   if (!line.args) return line.status;
   const Arguments* args = &*line.args;
   const ScanSnapshot scan = OpenDatabaseOf(*args);

@@ -15,7 +15,7 @@ namespace tessaril::cli {
 const char* const kExportUsage =
     "usage: tessaril-cli export FILE (--sql OUT.sql | --csv DIR | --sqlite OUT.db)\n"
     "                           [--tables T1,T2] [--schema-only] [--deleted | --carve]\n"
-    "                           [--advanced] [--blobs DIR]\n"
+    "                           [--advanced] [--blobs DIR] [--schema-from OTHER]\n"
     "  Every user table (or those named), read once: its CREATE TABLE and rows,\n"
     "  then its keys and constraints, then the views, functions, procedures and\n"
     "  triggers as stored.\n"
@@ -32,6 +32,7 @@ const char* const kExportUsage =
     "                  $status, $page and $slot columns\n"
     "  --carve         also rows carved from free space (implies --deleted)\n"
     "  --blobs DIR     csv: binary values as files in DIR, named in their cells\n"
+    "  --schema-from OTHER  lost tables laid out from another copy or a .sql script\n"
     "  Nothing appears under the output's name unless the export completes; Ctrl-C\n"
     "  stops it. A summary goes to stderr. Exit status: 0 done, 1 failed, 130 stopped.\n";
 
@@ -49,9 +50,9 @@ std::vector<std::string> SplitNames(const std::string& text) {
 }  // namespace
 
 int ExportCommand(const std::vector<std::string>& words) {
-  const CommandLine line = ParseCommandLine(words, kExportUsage, 1,
-                                            {"--schema-only", "--deleted", "--carve", "--advanced"},
-                                            {"--sql", "--csv", "--sqlite", "--tables", "--blobs"});
+  const CommandLine line = ParseCommandLine(
+      words, kExportUsage, 1, {"--schema-only", "--deleted", "--carve", "--advanced"},
+      {"--sql", "--csv", "--sqlite", "--tables", "--blobs", kSchemaFromOption});
   if (!line.args) return line.status;
   const Arguments& args = *line.args;
   ExportRequest request;

@@ -48,6 +48,7 @@ ScanSnapshot OpenDatabaseOf(const Arguments& args) {
   request.settings.advancedMode = args.Has("--advanced");
   request.settings.carveDeletedRecords = args.Has("--carve");
   request.settings.showDeletedRecords = args.Has("--deleted") || args.Has("--carve");
+  request.settings.schemaFrom = args.Value(kSchemaFromOption).value_or("");
   request.collations = std::make_shared<const CollationTable>(CollationTable::LoadBesideProgram());
   request.inventoryCacheFolder = InventoryCacheFolderOf(args);
   TerminalEvents events(false);

@@ -20,6 +20,10 @@ void WarnIfCutShort(const DatabaseFile& db);
 // mapped afresh and not kept.
 inline constexpr const char* kNoCacheOption = "--no-cache";
 
+// Commands that read tables take it: tables whose catalog rows are lost are
+// laid out and named from another copy of the database or its script.
+inline constexpr const char* kSchemaFromOption = "--schema-from";
+
 // Where the inventory of a file is kept between commands: the user's cache
 // folder, or "" (none) with --no-cache or without a home folder.
 std::string InventoryCacheFolderOf(const Arguments& args);

@@ -16,6 +16,7 @@ namespace tessaril::cli {
 const char* const kRowsUsage =
     "usage: tessaril-cli rows FILE TABLE [--page N | --all] [--format text|tsv|csv|json]\n"
     "                         [--advanced] [--deleted] [--carve] [--provenance] [--full]\n"
+    "                         [--schema-from OTHER]\n"
     "  The rows of a table. The text format shows 1000 a page (default: page 1);\n"
     "  tsv, csv and json (JSON Lines: one object a line) write every row unless\n"
     "  --page is given. Then on stderr the page label and the rows shown.\n"
@@ -36,13 +37,14 @@ const char* const kRowsUsage =
     "  --deleted     also deleted (ghost) rows\n"
     "  --carve       also rows carved from free space (implies --deleted)\n"
     "  --provenance  add the columns $status (live, ghost, carved, forwarded),\n"
-    "                $page (file:page) and $slot: where each row was found\n";
+    "                $page (file:page) and $slot: where each row was found\n"
+    "  --schema-from OTHER  lost tables laid out from another copy or a .sql script\n";
 
 int RowsCommand(const std::vector<std::string>& words) {
   const CommandLine line =
       ParseCommandLine(words, kRowsUsage, 2,
                        {"--all", "--deleted", "--carve", "--advanced", "--full", "--provenance"},
-                       {"--page", "--format"});
+                       {"--page", "--format", kSchemaFromOption});
   if (!line.args) return line.status;
   const Arguments& args = *line.args;
   const std::optional<RowFormat> format = ParseRowFormat(args.Value("--format").value_or("text"));

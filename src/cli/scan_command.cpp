@@ -33,6 +33,7 @@ const char* const kScanUsage =
     "  --deleted            show deleted (ghost) records\n"
     "  --carve              also carve deleted records from free space (implies --deleted)\n"
     "  --collation NAME|ID  use this collation instead of the one the file names\n"
+    "  --schema-from OTHER  lost tables laid out from another copy or a .sql script\n"
     "  Ctrl-C stops the scan; the pages read so far are used and the scan says it\n"
     "  was stopped (exit status 130). A second Ctrl-C quits.\n";
 
@@ -75,6 +76,7 @@ Status FillOptions(const Arguments& args, ScanOptions& options) {
   options.recoveryMode = args.Has("--advanced") ? kAdvancedMode : kStandardMode;
   options.showAdvancedDeletedRecords = args.Has("--carve") ? 1 : 0;
   options.showDeletedRecords = args.Has("--deleted") || args.Has("--carve") ? 1 : 0;
+  options.schemaFrom = args.Value(kSchemaFromOption).value_or("");
   if (const auto name = args.Value("--collation")) {
     Result<std::uint64_t> id = ResolveCollation(*name);
     if (!id) return Error{id.failure()};
@@ -125,7 +127,7 @@ int ScanCommand(const std::vector<std::string>& words) {
   const CommandLine line = ParseCommandLineBetween(
       words, kScanUsage, 0, 1,
       {"--no-log", "--advanced", "--deleted", "--carve", "--rows", "--progress"},
-      {"--log-dir", "--collation", "--snapshot", "--snapshot-out"});
+      {"--log-dir", "--collation", "--snapshot", "--snapshot-out", kSchemaFromOption});
   if (!line.args) return line.status;
   const Arguments* args = &*line.args;
   if (args->Has("--no-log") && args->Value("--log-dir")) {

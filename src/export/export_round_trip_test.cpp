@@ -10,12 +10,12 @@
 #include <sstream>
 
 #include "base/hex.h"
+#include "catalog/sql_script.h"
 #include "export/export_job.h"
 #include "export/sql_text.h"
 #include "session/table_reader.h"
 #include "testing/corpus.h"
 #include "testing/opened_scan.h"
-#include "testing/sql_script.h"
 
 namespace tessaril {
 namespace {
@@ -82,19 +82,18 @@ TEST_P(ExportedScript, ReadsBackAsTheTablesAndRows) {
   const testing::TempDir dir;
   const ExportSummary summary = Export(scan, ExportFormat::kSqlScript, dir.path() / "db.sql");
   EXPECT_EQ(summary.unreadableValues, 0u);
-  const Result<testing::SqlScript> exported = testing::LoadSqlScript(dir.path() / "db.sql");
+  const Result<SqlScript> exported = LoadSqlScript(dir.path() / "db.sql");
   ASSERT_TRUE(exported.ok());
 
   for (const testing::ScriptedFile& scripted : testing::kScriptedFiles) {
     if (GetParam() != std::string(scripted.dir)) continue;
-    const Result<testing::SqlScript> truth =
-        testing::LoadSqlScript(*testing::CorpusDir() / scripted.script);
+    const Result<SqlScript> truth = LoadSqlScript(*testing::CorpusDir() / scripted.script);
     ASSERT_TRUE(truth.ok());
-    for (const testing::ScriptTable& table : truth->tables) {
-      const testing::ScriptTable* got = exported->FindTable(table.name);
+    for (const ScriptTable& table : truth->tables) {
+      const ScriptTable* got = exported->FindTable(table.name);
       ASSERT_NE(got, nullptr) << table.name;
-      for (const testing::ScriptColumn& column : table.columns) {
-        const testing::ScriptColumn* c = got->FindColumn(column.name);
+      for (const ScriptColumn& column : table.columns) {
+        const ScriptColumn* c = got->FindColumn(column.name);
         ASSERT_NE(c, nullptr) << table.name << "." << column.name;
         if (column.type.empty()) continue;  // computed
         EXPECT_EQ(c->type, column.type) << table.name << "." << column.name;
@@ -118,7 +117,7 @@ TEST_P(ExportedScript, ReadsBackAsTheTablesAndRows) {
   for (const CatalogObject* table : UserTables(scan->catalog)) {
     std::unique_ptr<TableReader> reader;
     const std::vector<RenderedRow> rows = RowsOf(scan, *table, reader);
-    const std::vector<const testing::ScriptInsert*> inserts = exported->InsertsInto(table->name);
+    const std::vector<const ScriptInsert*> inserts = exported->InsertsInto(table->name);
     ASSERT_EQ(inserts.size(), rows.size()) << table->name;
     if (!reader) continue;
     const std::vector<ColumnDef>& columns = reader->layout().columns;

@@ -164,7 +164,7 @@ void RecordPager::ChooseAndList() {
   linksBroken_ = false;
   damage_ = {};
   pagesJudged_.clear();
-  if (advancedMode_ || context_.layout.lostUnit) return ListCollected();
+  if (advancedMode_ || context_.layout.pagesFromInventory) return ListCollected();
   ChooseUnitKeys();
   ListByLinks();
   if (pageList_.empty()) return ListCollected();

@@ -50,6 +50,11 @@ Status CheckLogFolder(const std::string& folder) {
 Status ConfirmScanOptions(const ScanOptionsEntry& entry, ScanOptions& options) {
   if (Status data = CheckDataFilePath(entry.dataFilePath); !data) return data;
   if (Status log = CheckLogFolder(entry.logFolder); !log) return log;
+  std::error_code ec;
+  if (!entry.schemaFrom.empty() && !fs::is_regular_file(entry.schemaFrom, ec)) {
+    return Error(kInvalidSchemaPathText);
+  }
+  options.schemaFrom = entry.schemaFrom;
   options.logFolder = WithTrailingSeparator(entry.logFolder);
   options.dataFilePath = entry.dataFilePath;
   if (entry.recoveryModeIndex == 0) options.recoveryMode = kStandardMode;

@@ -15,6 +15,9 @@ inline constexpr const char* kInvalidDataPathText =
 inline constexpr const char* kInvalidLogPathText =
     "Please select valid Log file path to continue the recovery process.";
 inline constexpr const char* kInvalidMdfFileText = "Please select valid mdf file.";
+inline constexpr const char* kInvalidSchemaPathText =
+    "Please select a valid schema file (another copy of the database or a .sql script), or "
+    "leave it empty.";
 
 inline constexpr std::uint32_t kStandardMode = 1;
 inline constexpr std::uint32_t kAdvancedMode = 2;
@@ -30,6 +33,9 @@ struct ScanOptions {
   std::uint8_t showAdvancedDeletedRecords = 0;
   std::uint8_t collationMode = kAutomaticCollation;
   std::uint64_t manualCollationId = 0;
+  // Another copy of the database or its schema script, for tables whose
+  // catalog rows are lost; empty: none.
+  std::string schemaFrom;
 };
 
 // What the options dialog holds when it is confirmed. The collation choice is
@@ -41,6 +47,7 @@ struct ScanOptionsEntry {
   bool isSql2000 = false;
   bool showDeletedRecords = false;
   bool showAdvancedDeletedRecords = false;
+  std::string schemaFrom;  // empty: none
 };
 
 // The data file check: the path contains ".MDF" (any case) and names a file.
@@ -49,7 +56,8 @@ Status CheckDataFilePath(const std::string& path);
 Status CheckLogFolder(const std::string& folder);
 
 // The checks of OK, in order: a data file path containing ".MDF" (any case)
-// at which a file exists, then an existing log folder. On success the entry
+// at which a file exists, then an existing log folder, then a schema file
+// that exists when one is named. On success the entry
 // is stored in options (the folder with a trailing '/'); on failure options
 // are left as they were and the message says which path is wrong.
 Status ConfirmScanOptions(const ScanOptionsEntry& entry, ScanOptions& options);

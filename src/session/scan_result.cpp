@@ -1,6 +1,9 @@
 #include "session/scan_result.h"
 
+#include <algorithm>
+
 #include "catalog/catalog_builder.h"
+#include "session/schema_source.h"
 #include "session/session_texts.h"
 #include "storage/boot_page.h"
 
@@ -13,6 +16,28 @@ RecordOptions ScanResult::Records(const StopFlag* stop) const {
   options.stop = stop;
   return options;
 }
+
+namespace {
+
+// Lays out the tables whose catalog rows are lost with the schema at path,
+// and logs what it matched. The schema is read only when a table is lost.
+Status MatchSchema(const std::string& path, const DatabaseFile& db, const RecordOptions& options,
+                   Catalog& catalog, ScanEvents& events, StopFlag& stop) {
+  const bool lost = std::any_of(catalog.objects.begin(), catalog.objects.end(),
+                                [](const CatalogObject& o) { return o.lostAndFound; });
+  if (!lost) {
+    events.LogLine("Schema: every table has its catalog rows; " + path + " is not needed");
+    return {};
+  }
+  Result<std::vector<SchemaTable>> schema = LoadSchemaSource(path, catalog.sql2000Layout, stop);
+  if (!schema) return schema.failure();
+  for (const std::string& line : MatchLostUnits(catalog, db, *schema, options)) {
+    events.LogLine(line);
+  }
+  return {};
+}
+
+}  // namespace
 
 ProtectedFiles ProtectedFilesOf(const DatabaseFile& db) {
   ProtectedFiles files;
@@ -48,6 +73,14 @@ Result<std::shared_ptr<ScanResult>> OpenDatabase(const OpenRequest& request, Sca
   RecordOptions catalogOptions = result->Records(&stop);
   catalogOptions.showAdvancedDeletedRecords = false;
   result->catalog = BuildCatalog(*db, catalogOptions, events);
+  if (!request.settings.schemaFrom.empty()) {
+    if (const Status matched = MatchSchema(request.settings.schemaFrom, *db, catalogOptions,
+                                           result->catalog, events, stop);
+        !matched) {
+      events.Fatal(matched.failure().message, matched.failure().detail);
+      return matched.failure();
+    }
+  }
   if (const std::optional<CBootPage> boot = ReadBootPage(*db); boot) {
     result->bootPageRead = true;
     result->unsupportedPageSize = boot->unsupportedPageSize();

@@ -25,6 +25,9 @@ struct ReadSettings {
   bool showDeletedRecords = false;   // ghost records, and rows of pages no longer allocated
   bool carveDeletedRecords = false;  // also records carved from free space
   CollationChoice collation;         // the boot page's collation, or the user's choice
+  // Another copy of the database or its schema script: tables whose catalog
+  // rows are lost take their layouts and names from it. Empty: none.
+  std::string schemaFrom;
 };
 
 struct ScanResult {

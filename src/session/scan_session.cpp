@@ -135,6 +135,7 @@ ScanOutcome ScanSession::RunScan(const ScanJob& job, ScanEvents& shell) {
     request.settings.carveDeletedRecords = job.options.showAdvancedDeletedRecords != 0;
     request.settings.collation = {job.options.collationMode == kAutomaticCollation,
                                   static_cast<std::int64_t>(job.options.manualCollationId)};
+    request.settings.schemaFrom = job.options.schemaFrom;
     request.collations = collations_;
     Result<std::shared_ptr<ScanResult>> opened = OpenDatabase(request, events, gate_.stopFlag());
     if (!opened) {

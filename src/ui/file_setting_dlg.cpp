@@ -16,10 +16,11 @@ namespace tessaril::ui {
 
 namespace {
 
-// A path edit with its "..." button.
-QHBoxLayout* PathRow(QLineEdit* edit, QPushButton* button) {
+// A path edit with its "..." button; only the browse button fills a
+// read-only one.
+QHBoxLayout* PathRow(QLineEdit* edit, QPushButton* button, bool readOnly = true) {
   auto* row = new QHBoxLayout;
-  edit->setReadOnly(true);
+  edit->setReadOnly(readOnly);
   edit->setMinimumWidth(420);
   button->setFixedWidth(32);
   row->addWidget(edit, 1);
@@ -67,6 +68,12 @@ CVantorFileSettingDlg::CVantorFileSettingDlg(ScanOptions& options, const Collati
   logFolder_->setObjectName("logFolder");
   browseFolder_ = new QPushButton("...", this);
   browseFolder_->setObjectName("browseLogFolder");
+  schemaFrom_ = new QLineEdit(ToQString(options.schemaFrom), this);
+  schemaFrom_->setObjectName("schemaFrom");
+  schemaFrom_->setPlaceholderText("optional: another copy of the database or its .sql script");
+  schemaFrom_->setClearButtonEnabled(true);
+  browseSchema_ = new QPushButton("...", this);
+  browseSchema_->setObjectName("browseSchema");
 
   auto* form = new QFormLayout;
   form->addRow("Select MDF File Path:", PathRow(dataFile_, browseFile_));
@@ -83,6 +90,7 @@ CVantorFileSettingDlg::CVantorFileSettingDlg(ScanOptions& options, const Collati
   groupRow->addWidget(collations_, 1);
   form->addRow(group);
   form->addRow("Select Log file path:", PathRow(logFolder_, browseFolder_));
+  form->addRow("Schema of lost tables:", PathRow(schemaFrom_, browseSchema_, false));
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   buttons->button(QDialogButtonBox::Ok)->setObjectName("ok");
   buttons->button(QDialogButtonBox::Cancel)->setObjectName("cancel");
@@ -94,6 +102,7 @@ CVantorFileSettingDlg::CVantorFileSettingDlg(ScanOptions& options, const Collati
   connect(buttons, &QDialogButtonBox::rejected, this, &CVantorFileSettingDlg::reject);
   connect(browseFile_, &QPushButton::clicked, this, &CVantorFileSettingDlg::BrowseDataFile);
   connect(browseFolder_, &QPushButton::clicked, this, &CVantorFileSettingDlg::BrowseLogFolder);
+  connect(browseSchema_, &QPushButton::clicked, this, &CVantorFileSettingDlg::BrowseSchema);
   connect(auto_, &QRadioButton::clicked, this, [this] { ChooseCollationMode(true); });
   connect(manual_, &QRadioButton::clicked, this, [this] { ChooseCollationMode(false); });
   connect(collations_, &QComboBox::activated, this, [this](int index) {
@@ -125,6 +134,11 @@ void CVantorFileSettingDlg::BrowseLogFolder() {
   if (!path.isEmpty() && QFileInfo(path).isDir()) logFolder_->setText(path);
 }
 
+void CVantorFileSettingDlg::BrowseSchema() {
+  const QString path = prompts_.OpenFile(this, kSchemaBrowseTitle, kSchemaFilter);
+  if (!path.isEmpty()) schemaFrom_->setText(path);
+}
+
 void CVantorFileSettingDlg::accept() {
   ScanOptionsEntry entry;
   entry.dataFilePath = dataFile_->text().toStdString();
@@ -133,6 +147,7 @@ void CVantorFileSettingDlg::accept() {
   entry.isSql2000 = sql2000_->isChecked();
   entry.showDeletedRecords = deleted_->isChecked();
   entry.showAdvancedDeletedRecords = advancedDeleted_->isChecked();
+  entry.schemaFrom = schemaFrom_->text().trimmed().toStdString();
   const Status confirmed = ConfirmScanOptions(entry, options_);
   if (!confirmed) {
     prompts_.Information(this, ToQString(confirmed.failure().message));

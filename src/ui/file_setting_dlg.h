@@ -1,5 +1,6 @@
 // The options of the next scan: data file, recovery mode, deleted records,
-// log folder and collation. OK stores them in the session's ScanOptions once
+// log folder, collation, and the schema tables whose catalog rows are lost
+// are laid out from. OK stores them in the session's ScanOptions once
 // the paths pass the session's checks.
 #pragma once
 
@@ -35,6 +36,8 @@ class CVantorFileSettingDlg final : public QDialog {
   QComboBox& collationList() { return *collations_; }
   QPushButton& browseDataFile() { return *browseFile_; }
   QPushButton& browseLogFolder() { return *browseFolder_; }
+  QLineEdit& schemaFrom() { return *schemaFrom_; }
+  QPushButton& browseSchema() { return *browseSchema_; }
 
  public slots:
   // OK: the checks, then the options are stored and the dialog closes.
@@ -43,6 +46,7 @@ class CVantorFileSettingDlg final : public QDialog {
  private:
   void BrowseDataFile();
   void BrowseLogFolder();
+  void BrowseSchema();
   void ChooseCollationMode(bool automatic);
 
   ScanOptions& options_;
@@ -58,6 +62,9 @@ class CVantorFileSettingDlg final : public QDialog {
   QComboBox* collations_;
   QLineEdit* logFolder_;
   QPushButton* browseFolder_;
+  // Optional: the schema lost tables are laid out from; typed or cleared freely.
+  QLineEdit* schemaFrom_;
+  QPushButton* browseSchema_;
 };
 
 }  // namespace tessaril::ui

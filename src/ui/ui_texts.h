@@ -15,6 +15,10 @@ inline constexpr const char* kAnotherInstanceText =
 inline constexpr const char* kOptionsDialogTitle = "Select Corrupted MDF file";
 inline constexpr const char* kLogFolderBrowseTitle = "Select location to save Log file(s).";
 inline constexpr const char* kMdfFilter = ".mdf Files (*.mdf)";
+inline constexpr const char* kSchemaBrowseTitle =
+    "Select another copy of the database, or the script that creates its tables";
+inline constexpr const char* kSchemaFilter =
+    "Copies and scripts (*.mdf *.MDF *.sql *.SQL);;All files (*)";
 inline constexpr const char* kSnapshotFilter = ".VantorMDB Files (*.MDBVTR)";
 inline constexpr const char* kSnapshotSuffix = "MDBVTR";
 inline constexpr const char* kPreviousRecordsText = "Previous Records";

@@ -5,11 +5,11 @@
 
 #include <string>
 
+#include "catalog/sql_script.h"
+#include "catalog/sql_script_tokens.h"
 #include "testing/corpus.h"
 #include "testing/opened_catalog.h"
 #include "testing/recording_events.h"
-#include "testing/sql_script.h"
-#include "testing/sql_script_tokens.h"
 #include "values/module_text.h"
 
 namespace tessaril {
@@ -29,7 +29,7 @@ std::string WithoutTrailingBlanks(std::string s) {
 std::string FromCreate(const std::string& text) {
   std::size_t at = 0;
   for (; at + 6 <= text.size(); ++at) {
-    if (testing::sql::IEquals(std::string_view(text).substr(at, 6), "create")) break;
+    if (sql::IEquals(std::string_view(text).substr(at, 6), "create")) break;
   }
   return WithoutTrailingBlanks(text.substr(std::min(at, text.size())));
 }
@@ -38,7 +38,7 @@ TEST_P(ModuleTextGroundTruth, EveryScriptedModuleComesBackAsWritten) {
   TESSARIL_REQUIRE_CORPUS();
   const auto file = testing::FindCorpusFile(GetParam().dir);
   ASSERT_TRUE(file);
-  const auto script = testing::LoadSqlScript(*testing::CorpusDir() / GetParam().script);
+  const auto script = LoadSqlScript(*testing::CorpusDir() / GetParam().script);
   ASSERT_TRUE(script.ok()) << script.error();
   ASSERT_FALSE(script->modules.empty());
   const testing::OpenedCatalog opened = testing::OpenWithCatalog(file->path.string());
@@ -52,11 +52,11 @@ TEST_P(ModuleTextGroundTruth, EveryScriptedModuleComesBackAsWritten) {
   EXPECT_EQ(events.logLines(),
             (std::vector<std::string>{kRetrievingModulesText, kRetrievingModulesDoneText}));
 
-  for (const testing::ScriptModule& module : script->modules) {
+  for (const ScriptModule& module : script->modules) {
     SCOPED_TRACE(module.name);
     const CatalogObject* object = nullptr;
     for (const CatalogObject& o : opened.catalog.objects) {
-      if (testing::sql::IEquals(o.name, module.name) && o.type == module.kind) object = &o;
+      if (sql::IEquals(o.name, module.name) && o.type == module.kind) object = &o;
     }
     ASSERT_NE(object, nullptr);
     const std::string text = BuildModuleText(texts, source, std::to_string(object->id));

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "catalog/catalog_builder.h"
+#include "catalog/sql_script.h"
 #include "storage/boot_page.h"
 #include "testing/corpus.h"
-#include "testing/sql_script.h"
 #include "values/row_renderer.h"
 
 namespace tessaril {
@@ -132,7 +132,7 @@ TEST_P(RowsGroundTruth, EveryInsertedRowComesBackValueByValue) {
   TESSARIL_REQUIRE_CORPUS();
   const auto file = testing::FindCorpusFile(GetParam().dir);
   ASSERT_TRUE(file);
-  const auto script = testing::LoadSqlScript(*testing::CorpusDir() / GetParam().script);
+  const auto script = LoadSqlScript(*testing::CorpusDir() / GetParam().script);
   ASSERT_TRUE(script.ok());
   NullProgress progress;
   StopFlag stop;
@@ -146,7 +146,7 @@ TEST_P(RowsGroundTruth, EveryInsertedRowComesBackValueByValue) {
 
   std::size_t rowsCompared = 0;
   std::size_t largeValuesCompared = 0;  // text, ntext and image values
-  for (const testing::ScriptTable& table : script->tables) {
+  for (const ScriptTable& table : script->tables) {
     SCOPED_TRACE(table.name);
     const TableLayout layout =
         BuildTableLayout(catalog, **db, table.name, "U ", {}, RecordOptions());
@@ -156,18 +156,18 @@ TEST_P(RowsGroundTruth, EveryInsertedRowComesBackValueByValue) {
     std::vector<std::vector<std::string>> got;
     std::vector<std::vector<std::string>> expected;
     // Compared: the columns every insert of the table fills, in the record.
-    const std::vector<const testing::ScriptInsert*> inserts = script->InsertsInto(table.name);
+    const std::vector<const ScriptInsert*> inserts = script->InsertsInto(table.name);
     std::vector<std::size_t> compared;
     for (std::size_t i = 0; i < layout.columns.size(); ++i) {
       const ColumnDef& c = layout.columns[i];
       const bool filled =
-          std::all_of(inserts.begin(), inserts.end(), [&](const testing::ScriptInsert* insert) {
+          std::all_of(inserts.begin(), inserts.end(), [&](const ScriptInsert* insert) {
             const std::vector<std::string> names = script->FilledColumns(*insert);
             return std::find(names.begin(), names.end(), c.name) != names.end();
           });
       if (filled && c.physicalOrdinal != kNoStorage) compared.push_back(i);
     }
-    for (const testing::ScriptInsert* insert : inserts) {
+    for (const ScriptInsert* insert : inserts) {
       const std::vector<std::string> filled = script->FilledColumns(*insert);
       std::map<std::string, std::optional<std::string>> byName;
       for (std::size_t i = 0; i < filled.size() && i < insert->values.size(); ++i)

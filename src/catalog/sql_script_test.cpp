@@ -1,4 +1,4 @@
-#include "testing/sql_script.h"
+#include "catalog/sql_script.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -12,8 +12,9 @@
 
 #include "base/unicode.h"
 #include "testing/corpus.h"
+#include "testing/test_files.h"
 
-namespace tessaril::testing {
+namespace tessaril {
 
 void PrintTo(const ScriptKey& key, std::ostream* os) {
   *os << key.name << " " << ::testing::PrintToString(key.columns)
@@ -27,8 +28,11 @@ void PrintTo(const ScriptForeignKey& fk, std::ostream* os) {
 
 namespace {
 
+using testing::CorpusDir;
 using ::testing::ElementsAre;
 using ::testing::Optional;
+using testing::TempDir;
+using testing::WriteWholeFile;
 using Value = std::optional<std::string>;
 using Identity = std::optional<std::pair<long long, long long>>;
 
@@ -411,4 +415,4 @@ INSTANTIATE_TEST_SUITE_P(Copies, SqlScriptPubs,
                                            PubsCopy{"sql2014_pubs/Pubs.sql", "M\u0081nchen"}));
 
 }  // namespace
-}  // namespace tessaril::testing
+}  // namespace tessaril

@@ -1,6 +1,7 @@
-// Test support: the T-SQL scripts that build the public sample databases,
-// read into what they declare, so tests can hold a recovered catalog and its
-// rows against the script that made them.
+// T-SQL scripts that create a database, read into what they declare: the
+// tables of a schema script lay out the rows of a database whose own catalog
+// is lost, and tests hold a recovered catalog and its rows against the
+// script that made them.
 //
 // This is not a SQL parser. It knows the statements those scripts use
 // (CREATE TABLE, ALTER TABLE ... ADD, CREATE INDEX, sp_addtype / CREATE TYPE,
@@ -19,7 +20,7 @@
 
 #include "base/result.h"
 
-namespace tessaril::testing {
+namespace tessaril {
 
 // A type as declared. Arguments keep the script's units: nvarchar(20) has
 // length 20 (characters), not the 40 bytes the catalog stores.
@@ -116,6 +117,10 @@ struct SqlScript {
   std::vector<std::string> FilledColumns(const ScriptInsert& row) const;
 };
 
+// The type as a script declares it, with the defaults SQL Server fills in
+// (decimal is decimal(18,0), char is char(1)); a user type by its name.
+std::string ScriptDeclaredType(const ScriptColumn& column);
+
 // Reads a script held as UTF-8 text.
 SqlScript ParseSqlScript(std::string_view text);
 
@@ -123,4 +128,4 @@ SqlScript ParseSqlScript(std::string_view text);
 // when it is valid, else code page 1252.
 Result<SqlScript> LoadSqlScript(const std::filesystem::path& file);
 
-}  // namespace tessaril::testing
+}  // namespace tessaril

@@ -10,7 +10,7 @@
 
 #include "base/byte_view.h"
 
-namespace tessaril::testing::sql {
+namespace tessaril::sql {
 
 // A script file's bytes as UTF-8: UTF-16LE or UTF-8 after a byte order mark,
 // else UTF-8 when they are valid, else code page 1252.
@@ -74,4 +74,4 @@ class TokenCursor {
   std::size_t end_;
 };
 
-}  // namespace tessaril::testing::sql
+}  // namespace tessaril::sql

@@ -1,4 +1,4 @@
-#include "testing/sql_script_tokens.h"
+#include "catalog/sql_script_tokens.h"
 
 #include <algorithm>
 #include <cctype>
@@ -8,7 +8,7 @@
 #include "base/code_page.h"
 #include "base/unicode.h"
 
-namespace tessaril::testing::sql {
+namespace tessaril::sql {
 
 namespace {
 
@@ -229,4 +229,4 @@ std::size_t TokenCursor::NameList(std::size_t i, std::vector<std::string>& names
   return after;
 }
 
-}  // namespace tessaril::testing::sql
+}  // namespace tessaril::sql

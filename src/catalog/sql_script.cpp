@@ -1,16 +1,20 @@
-#include "testing/sql_script.h"
+#include "catalog/sql_script.h"
 
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <fstream>
+#include <iterator>
 
 #include "base/byte_view.h"
-#include "testing/corpus.h"
-#include "testing/sql_script_tokens.h"
+#include "catalog/sql_script_tokens.h"
 
-namespace tessaril::testing {
+namespace tessaril {
 
 namespace {
+
+// decimal and numeric without a precision are decimal(18,0).
+constexpr int kDefaultDecimalPrecision = 18;
 
 using sql::IEquals;
 using sql::Tok;
@@ -398,14 +402,31 @@ SqlScript ParseSqlScript(std::string_view text) {
   return ScriptParser(text).Run();
 }
 
+std::string ScriptDeclaredType(const ScriptColumn& c) {
+  if (!c.userType.empty()) return c.userType;
+  if (c.type == "decimal" || c.type == "numeric") {
+    return c.type + "(" +
+           std::to_string(c.precision >= 0 ? c.precision : kDefaultDecimalPrecision) + "," +
+           std::to_string(std::max(c.scale, 0)) + ")";
+  }
+  if (c.isMax) return c.type + "(max)";
+  for (const char* sized : {"char", "varchar", "nchar", "nvarchar", "binary", "varbinary"}) {
+    if (c.type == sized) return c.type + "(" + std::to_string(std::max(c.length, 1)) + ")";
+  }
+  return c.type;
+}
+
 Result<SqlScript> LoadSqlScript(const std::filesystem::path& file) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(file, ec)) {
     return Error("Cannot read the script " + file.string() + ".",
                  ec ? ec.message() : "not a regular file");
   }
-  const std::vector<std::uint8_t> bytes = ReadWholeFile(file);
+  std::ifstream in(file, std::ios::binary);
+  const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in),
+                                        std::istreambuf_iterator<char>()};
+  if (in.bad()) return Error("Cannot read the script " + file.string() + ".", "a read failed");
   return ParseSqlScript(sql::DecodeScript(ByteView(bytes)));
 }
 
-}  // namespace tessaril::testing
+}  // namespace tessaril
