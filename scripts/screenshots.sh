@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Pictures of the window's main states under a virtual X display:
-#   scripts/screenshots.sh [FILE] [FOLDER]
-# FILE defaults to the bundled sample database, FOLDER to build/screenshots.
+#   scripts/screenshots.sh [FILE] [FOLDER] [SCHEMA]
+# FILE defaults to the bundled sample database, FOLDER to build/screenshots;
+# SCHEMA, when given, goes in the options dialog's schema of lost tables.
 # Builds the window in the release preset first (PRESET=dev to use that one).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -24,5 +25,5 @@ mkdir -p "$folder"
 # A sanitizer build reports the leaks of Qt's own caches at exit; ours still show.
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/src/ui/lsan_qt.supp}
 XDG_RUNTIME_DIR=$work xvfb-run -a -s "-screen 0 1280x800x24" \
-  "build/$preset/src/ui/ui_screenshots" "$file" "$folder"
+  "build/$preset/src/ui/ui_screenshots" "$file" "$folder" ${3:+"$3"}
 ls "$folder"/*.png

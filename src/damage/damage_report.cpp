@@ -25,6 +25,8 @@ const char* DamageKindName(DamageKind kind) {
       return "page chain";
     case DamageKind::kBrokenIamLink:
       return "IAM link";
+    case DamageKind::kBrokenLobLink:
+      return "large-value link";
   }
   return "damage";
 }
@@ -79,7 +81,10 @@ void DamageCheck::Page(PageId where, std::span<std::uint8_t, kPageSize> bytes) {
   // A page no allocation map holds keeps whatever was there before: its
   // faults are no damage to the database. An unreadable map trusts the page.
   const bool allocated = pfs_.IsAllocated(where).value_or(true);
-  if (allocated) links_.Add(h);
+  if (allocated) {
+    links_.Add(h);
+    links_.AddLobLinks(h, page.lobTargets);
+  }
   for (auto& [kind, detail] : page.faults) {
     if (allocated) {
       const std::size_t rows = h.pageType == kDataPageType ? page.consistentSlots : 0;

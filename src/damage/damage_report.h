@@ -23,6 +23,7 @@ enum class DamageKind {
   kSlotArray,
   kBrokenPageChain,
   kBrokenIamLink,
+  kBrokenLobLink,  // a large-object link to no structure of a text page
 };
 
 // "checksum", "torn page", ...: the word the report prints for a kind.

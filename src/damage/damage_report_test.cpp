@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "catalog/catalog_builder.h"
 #include "damage/tables_at_risk.h"
+#include "records/text_page.h"
 #include "testing/corpus.h"
 
 namespace tessaril {
@@ -132,6 +134,44 @@ INSTANTIATE_TEST_SUITE_P(
                      PutU16(p + 20, 1);
                    }}),
     [](const ::testing::TestParamInfo<DamageCase>& param) { return param.param.name; });
+
+// Every text page zeroed: each row whose in-row root linked to one (the
+// module definitions, a diagram) is named, with the table it belongs to.
+TEST(DamageReportLobLinks, NameTheRowsWhoseValuesLostTheirPages) {
+  TESSARIL_REQUIRE_CORPUS();
+  const auto file = testing::FindCorpusFile("sql2016_dailynutrition");
+  ASSERT_TRUE(file);
+  const Checked clean = CheckFile(file->path);
+  ASSERT_NE(clean.db, nullptr);
+  std::vector<std::uint8_t> bytes = testing::ReadWholeFile(file->path);
+  std::set<PageId> zeroed;
+  for (std::uint32_t page = 0; page < clean.db->pageCount(); ++page) {
+    std::uint8_t* at = bytes.data() + static_cast<std::size_t>(page) * kPageSize;
+    if (at[1] != kTextMixPageType) continue;
+    std::fill_n(at, kPageSize, 0);
+    zeroed.insert({1, static_cast<std::int32_t>(page)});
+  }
+  ASSERT_FALSE(zeroed.empty());
+  testing::TempDir dir;
+  const std::filesystem::path copy = dir.path() / file->file;
+  testing::WriteWholeFile(copy, bytes);
+
+  const Checked damaged = CheckFile(copy);
+  ASSERT_NE(damaged.db, nullptr);
+  std::size_t links = 0;
+  for (const PageFinding& f : damaged.report.damage) {
+    ASSERT_EQ(f.kind, DamageKind::kBrokenLobLink) << Describe(damaged.report);
+    EXPECT_EQ(f.pageType, kDataPageType);
+    ++links;
+  }
+  EXPECT_GE(links, zeroed.size()) << Describe(damaged.report);
+  std::set<std::string> tables;
+  for (const TableAtRisk& t : damaged.report.tables) {
+    tables.insert(t.name);
+    EXPECT_GT(t.rowsAtRisk, 0u) << t.name;
+  }
+  EXPECT_EQ(tables, (std::set<std::string>{"sysdiagrams", "sysobjvalues"}));
+}
 
 }  // namespace
 }  // namespace tessaril

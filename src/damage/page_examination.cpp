@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "records/lob.h"
 #include "records/record_page.h"
+#include "records/text_page.h"
 #include "storage/page_checksum.h"
 #include "storage/page_slots.h"
 
@@ -72,6 +74,32 @@ void CheckSlots(ByteView page, const CPage_Header& h, PageExamination& out) {
   }
 }
 
+// The large-object links of a record's in-row roots (its row-overflow and
+// (max) values kept off the row).
+void AddLobTargets(const CPrimaryRecord& r, std::vector<RecordId>& out) {
+  if (r.isCompressed) return;
+  for (const RecordValue& v : r.values) {
+    const ByteView bytes = r.ValueBytes(v);
+    if (!v.complex || bytes.empty()) continue;
+    const std::uint16_t id = ComplexId(bytes);
+    if (id != kRowOverflowComplexId && id != kInRowLobRootComplexId) continue;
+    for (const LobLink& link : LinksOfInRowRoot(bytes)) out.push_back(link.target);
+  }
+}
+
+// The links of a text page's nodes and roots to the structures below them.
+void CheckTextRecords(std::span<const std::uint8_t, kPageSize> page, PageExamination& out) {
+  const TextMixPage text({out.header, std::vector<std::uint8_t>(page.begin(), page.end())},
+                         RecordOptions{});
+  for (const auto& record : text.records()) {
+    if (!record) continue;
+    const std::optional<std::vector<LobLink>> links = LinksOfStructure(record->structure());
+    for (const LobLink& link : links.value_or(std::vector<LobLink>())) {
+      out.lobTargets.push_back(link.target);
+    }
+  }
+}
+
 // Records of a data page that give no row although their slot is sound: they
 // run past the free data offset or into another record, cannot be measured,
 // or their own offsets disagree. Ghosts are no damage.
@@ -85,6 +113,7 @@ void CheckRecords(std::span<const std::uint8_t, kPageSize> page, PageExamination
     const CPrimaryRecord* r = records.records()[i].get();
     const bool rowType =
         r != nullptr && (r->recordType == kPrimaryRecord || r->recordType == kForwardedRecord);
+    if (rowType && !r->isInvalid) AddLobTargets(*r, out.lobTargets);
     if (rowType && r->isInvalid &&
         !std::binary_search(slots.badSlots.begin(), slots.badSlots.end(), i)) {
       ++damaged;
@@ -131,6 +160,9 @@ PageExamination ExaminePage(std::span<std::uint8_t, kPageSize> page, PageId wher
   if (out.tornBitProtected || lostTornFlag) RestoreTornBits(page, out.header.tornBits);
   CheckSlots(bytes, out.header, out);
   if (out.header.pageType == kDataPageType) CheckRecords(page, out);
+  if (out.header.pageType == kTextMixPageType || out.header.pageType == kTextTreePageType) {
+    CheckTextRecords(page, out);
+  }
   return out;
 }
 

@@ -8,6 +8,7 @@
 
 #include "damage/damage_report.h"
 #include "storage/page_header.h"
+#include "storage/page_id.h"
 
 namespace tessaril {
 
@@ -21,6 +22,9 @@ struct PageExamination {
   bool tornBitProtected = false;
   std::size_t consistentSlots = 0;
   std::vector<std::pair<DamageKind, std::string>> faults;
+  // Where the page's large-object links lead: the in-row roots of a data
+  // page's records, the nodes and roots of a text page.
+  std::vector<RecordId> lobTargets;
 };
 
 // Examines the page as stored at position where. page is changed: its torn

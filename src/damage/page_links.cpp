@@ -1,11 +1,18 @@
 #include "damage/page_links.h"
 
+#include <algorithm>
+
+#include "records/text_page.h"
+
 namespace tessaril {
 namespace {
 
-
 bool Chained(std::uint32_t pageType) {
   return pageType == kDataPageType || pageType == kIndexPageType || pageType == kIamPageType;
+}
+
+bool IsTextPage(std::uint32_t pageType) {
+  return pageType == kTextMixPageType || pageType == kTextTreePageType;
 }
 
 bool IsNull(PageId id) { return id.fileId == 0 && id.pageNumber == 0; }
@@ -17,6 +24,7 @@ DamageKind LinkKind(std::uint8_t pageType) {
 }  // namespace
 
 void PageLinks::Add(const CPage_Header& h) {
+  if (IsTextPage(h.pageType)) textPages_[h.pageId] = {h.allocationUnitId(), h.slotCount};
   if (!Chained(h.pageType)) return;
   pages_[h.pageId] = Links{static_cast<std::uint8_t>(h.pageType), h.level, h.allocationUnitId(),
                            h.prevPage, h.nextPage};
@@ -46,12 +54,42 @@ void PageLinks::CheckLink(PageId from, const Links& links, bool forward,
                  side + ToString(to) + " " + fault});
 }
 
+void PageLinks::AddLobLinks(const CPage_Header& h, const std::vector<RecordId>& targets) {
+  for (const RecordId& target : targets) {
+    lobLinks_.push_back(
+        {h.pageId, static_cast<std::uint8_t>(h.pageType), h.allocationUnitId(), target});
+  }
+}
+
+void PageLinks::CheckLobLink(const LobLink& link, std::vector<PageFinding>& out) const {
+  const auto target = textPages_.find(link.target.page);
+  std::string fault;
+  if (target == textPages_.end()) {
+    fault = "is no allocated text page";
+  } else if (link.target.slot >= target->second.slots) {
+    fault = "has " + std::to_string(target->second.slots) + " slots";
+  } else if (IsTextPage(link.fromType) && target->second.unitId != link.fromUnit) {
+    fault = "belongs to another allocation unit";
+  } else {
+    return;
+  }
+  // A data page's link is a row's value: that row is at risk.
+  const std::size_t rows = link.fromType == kDataPageType ? 1 : 0;
+  out.push_back({link.from, DamageKind::kBrokenLobLink, link.fromType, link.fromUnit,
+                 "large-value link to " + ToString(link.target.page) + " slot " +
+                     std::to_string(link.target.slot) + ": the page " + fault,
+                 rows});
+}
+
 std::vector<PageFinding> PageLinks::Check() const {
   std::vector<PageFinding> out;
   for (const auto& [id, links] : pages_) {
     CheckLink(id, links, true, out);
     CheckLink(id, links, false, out);
   }
+  for (const LobLink& link : lobLinks_) CheckLobLink(link, out);
+  std::stable_sort(out.begin(), out.end(),
+                   [](const PageFinding& a, const PageFinding& b) { return a.page < b.page; });
   return out;
 }
 

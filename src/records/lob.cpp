@@ -75,14 +75,37 @@ std::optional<LobSData> LobSData::Decode(ByteView structure) {
   return LobSData{structure.Sub(kLobStructureHeaderLength)};
 }
 
+std::optional<std::vector<LobLink>> LinksOfStructure(ByteView structure) {
+  switch (LobStructureTypeOf(structure)) {
+    case kInternalType:
+      if (auto node = Internal::Decode(structure)) return std::move(node->links);
+      break;
+    case kLargeRootShilohType:
+    case kLargeRootYukonType:
+    case kSuperLargeRootType:
+      if (auto node = LargeRootYukon::Decode(structure)) return std::move(node->links);
+      break;
+    default:
+      break;
+  }
+  return std::nullopt;
+}
+
+std::vector<LobLink> LinksOfInRowRoot(ByteView root) {
+  std::vector<LobLink> links;
+  for (std::size_t at = kInRowRootHeaderLength; root.Contains(at, kRootLinkLength);
+       at += kRootLinkLength) {
+    const LobLink link = RootLink(root, at);
+    if (link.size > 0) links.push_back(link);
+  }
+  return links;
+}
+
 LobBytes LobReader::ReadLobRoot(ByteView root) {
   visited_.clear();
   LobBytes out;
-  for (std::size_t at = kInRowRootHeaderLength; root.Contains(at, kRootLinkLength);
-       at += kRootLinkLength) {
+  for (const LobLink& link : LinksOfInRowRoot(root)) {
     if (options_.stopRequested()) break;
-    const LobLink link = RootLink(root, at);
-    if (link.size <= 0) continue;
     Follow(link.target, 1, out);
   }
   return out;
@@ -110,7 +133,6 @@ void LobReader::Follow(RecordId target, int depth, LobBytes& out) {
 void LobReader::LobText(const TextRecord& record, int depth, LobBytes& out) {
   const ByteView structure = record.structure();
   if (structure.size() < static_cast<std::size_t>(kLobStructureHeaderLength)) return;
-  std::vector<LobLink> links;
   switch (LobStructureTypeOf(structure)) {
     case kSmallRootType:
       if (const auto root = SmallRoot::Decode(structure)) {
@@ -124,19 +146,13 @@ void LobReader::LobText(const TextRecord& record, int depth, LobBytes& out) {
         out.reached = true;
       }
       return;
-    case kInternalType:
-      if (auto node = Internal::Decode(structure)) links = std::move(node->links);
-      break;
-    case kLargeRootShilohType:
-    case kLargeRootYukonType:
-    case kSuperLargeRootType:
-      if (auto node = LargeRootYukon::Decode(structure)) links = std::move(node->links);
-      break;
     default:
-      return;
+      break;
   }
+  const std::optional<std::vector<LobLink>> links = LinksOfStructure(structure);
+  if (!links) return;
   out.reached = true;
-  for (const LobLink& link : links) {
+  for (const LobLink& link : *links) {
     // The page cache may be replaced while a child is read; the links were
     // copied out of the record first.
     Follow(link.target, depth + 1, out);

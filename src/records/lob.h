@@ -76,6 +76,14 @@ struct LobSData {
   static std::optional<LobSData> Decode(ByteView structure);
 };
 
+// The links a text-page structure holds to the structures below it: an
+// internal node's or a large root's; nothing for data, small roots and
+// structures that do not decode.
+std::optional<std::vector<LobLink>> LinksOfStructure(ByteView structure);
+// The links of an in-row root (complex ids 2 and 4) that hold bytes: after a
+// 12-byte header, 12-byte links; links of size 0 or less hold none.
+std::vector<LobLink> LinksOfInRowRoot(ByteView root);
+
 // The bytes of one value, and whether any structure of it was reached (a
 // pointer whose first structure cannot be read gives reached false).
 struct LobBytes {

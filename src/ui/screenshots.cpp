@@ -23,12 +23,14 @@ void Save(QWidget& widget, const QString& folder, const char* name) {
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
-  if (argc != 3) {
-    fprintf(stderr, "usage: ui_screenshots FILE FOLDER\n");
+  if (argc != 3 && argc != 4) {
+    fprintf(stderr, "usage: ui_screenshots FILE FOLDER [SCHEMA]\n");
     return 2;
   }
   const QString file = QString::fromLocal8Bit(argv[1]);
   const QString folder = QString::fromLocal8Bit(argv[2]);
+  // The schema lost tables are laid out from, when one is given.
+  const QString schema = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
   QDir().mkpath(folder);
   tessaril::ui::ApplyApplicationLook(application, tessaril::ui::kDefaultApplicationLook);
   tessaril::ui::ScriptedPrompts prompts;
@@ -42,6 +44,7 @@ int main(int argc, char** argv) {
     auto* options = qobject_cast<tessaril::ui::CVantorFileSettingDlg*>(&dialog);
     options->dataFilePath().setText(file);
     options->logFolder().setText(QDir::tempPath());
+    options->schemaFrom().setText(schema);
     options->show();
     Save(*options, folder, "2-options");
     options->accept();
