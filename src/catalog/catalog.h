@@ -71,4 +71,9 @@ struct Catalog {
   std::string SchemaName(std::int32_t schemaId) const;
 };
 
+// The table that owns an allocation unit, as the catalog says: the unit's
+// rowset's object (2005 and later), or the header's object id itself in the
+// SQL Server 2000 layout. Null when the catalog names none.
+const CatalogObject* OwnerOfUnit(const Catalog& catalog, std::uint64_t unitId);
+
 }  // namespace tessaril

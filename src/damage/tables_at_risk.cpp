@@ -5,19 +5,6 @@
 
 namespace tessaril {
 
-const CatalogObject* OwnerOfUnit(const Catalog& catalog, std::uint64_t unitId) {
-  for (const AllocationUnitRow& unit : catalog.allocationUnits) {
-    if (unit.unitId != unitId) continue;
-    for (const RowsetRow& rowset : catalog.rowsets) {
-      if (rowset.rowsetId == unit.ownerId) return catalog.FindObject(rowset.objectId);
-    }
-  }
-  if (catalog.sql2000Layout) {
-    return catalog.FindObject(static_cast<std::int32_t>(UnitObjectId(unitId)));
-  }
-  return nullptr;
-}
-
 std::vector<TableAtRisk> TablesAtRisk(const std::vector<PageFinding>& damage,
                                       const Catalog& catalog) {
   std::vector<TableAtRisk> tables;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/unicode.h"
+#include "catalog/table_layout.h"
 #include "storage/snapshot_file.h"
 #include "testing/corpus.h"
 #include "testing/recording_events.h"
@@ -195,35 +196,45 @@ TEST_F(ScanSessionTest, SnapshotScanSkipsTheMappingPass) {
   EXPECT_EQ(events.logLines().back(), kScanAbortedText);
 }
 
-// A catalog page whose bytes no longer match its checksum is named in the
-// scan log; a healthy file's log names none.
-TEST_F(ScanSessionTest, ScanLogNamesCatalogPagesFailingTheirChecksum) {
+// Pages whose bytes no longer match their checksum are named in the scan
+// log, a catalog page as such, a table's page with its table; a healthy
+// file's log names none.
+TEST_F(ScanSessionTest, ScanLogNamesPagesFailingTheirChecksum) {
   TESSARIL_REQUIRE_CORPUS();
   const auto file = testing::FindCorpusFile("sql2016_dailynutrition");
   ASSERT_TRUE(file);
   ASSERT_EQ(Scan(file->path.string()), ScanOutcome::kCompleted);
   for (const std::string& line : events_.logLines()) EXPECT_FALSE(line.starts_with("Damage:"));
 
+  const ScanSnapshot clean = session_.current();
   constexpr std::int32_t kObjectTable = 34;
-  const PageList& objectPages = session_.current()->db->inventory().systemPages.at(kObjectTable);
+  const PageList& objectPages = clean->db->inventory().systemPages.at(kObjectTable);
   const auto dataPage = std::find_if(objectPages.begin(), objectPages.end(),
                                      [](const PageEntry& e) { return e.type() == kDataPageType; });
   ASSERT_NE(dataPage, objectPages.end());
-  const PageId damaged = dataPage->id();
+  const PageId catalogPage = dataPage->id();
+  const TableLayout ingredients =
+      BuildTableLayout(clean->catalog, *clean->db, "Ingredients", "U ", {}, {});
+  ASSERT_FALSE(ingredients.pages.empty());
+  const PageId tablePage = ingredients.pages.front();
   std::vector<std::uint8_t> bytes = testing::ReadWholeFile(file->path);
-  std::uint8_t* page = bytes.data() + static_cast<std::size_t>(damaged.pageNumber) * kPageSize;
-  const auto freeData = static_cast<std::size_t>(page[32] | (page[33] << 8));
-  page[freeData + 1] ^= 0x40;  // a byte of its free space
+  for (const PageId damaged : {catalogPage, tablePage}) {
+    std::uint8_t* page = bytes.data() + static_cast<std::size_t>(damaged.pageNumber) * kPageSize;
+    const auto freeData = static_cast<std::size_t>(page[32] | (page[33] << 8));
+    page[freeData + 1] ^= 0x40;  // a byte of its free space
+  }
   testing::TempDir dir;
   const std::string copy = (dir.path() / file->file).string();
   testing::WriteWholeFile(copy, bytes);
   events_.Clear();
   ASSERT_EQ(Scan(copy), ScanOutcome::kCompleted);
   const std::vector<std::string> lines = events_.logLines();
-  EXPECT_EQ(std::count(lines.begin(), lines.end(),
-                       "Damage: page " + ToString(damaged) +
-                           " of the catalog fails its checksum or torn check"),
-            1);
+  for (const std::string& expected :
+       {"Damage: page " + ToString(catalogPage) + " of the catalog fails its checksum or torn check",
+        "Damage: page " + ToString(tablePage) +
+            " of Ingredients fails its checksum or torn check; its rows are shown as read"}) {
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), expected), 1) << expected;
+  }
 }
 
 // Every corpus file scans to the end, with a tree under its database name.

@@ -13,7 +13,7 @@ namespace tessaril {
 namespace {
 
 // "TSRLINV" and a layout version.
-constexpr std::array<std::uint8_t, 8> kMagic = {'T', 'S', 'R', 'L', 'I', 'N', 'V', 2};
+constexpr std::array<std::uint8_t, 8> kMagic = {'T', 'S', 'R', 'L', 'I', 'N', 'V', 3};
 // The pages hashed into the key: the file header, allocation and boot pages
 // all lie among them.
 constexpr std::size_t kHashedPages = 16;
@@ -91,6 +91,26 @@ bool ReadMap(ByteCursor& c, std::map<Key, PageList>& map) {
   return c.ok();
 }
 
+constexpr std::size_t kPageIdBytes = 6;  // file id u16, page number u32
+
+void WritePageIds(Writer& w, const std::vector<PageId>& ids) {
+  w.U64(ids.size());
+  for (const PageId& id : ids) {
+    w.U16(id.fileId);
+    w.U32(static_cast<std::uint32_t>(id.pageNumber));
+  }
+}
+
+bool ReadPageIds(ByteCursor& c, std::vector<PageId>& ids) {
+  const std::uint64_t count = c.U64();
+  if (!c.ok() || count > c.remaining() / kPageIdBytes) return false;
+  for (std::uint64_t i = 0; i < count; ++i) {
+    const std::uint16_t file = c.U16();
+    ids.push_back({file, static_cast<std::int32_t>(c.U32())});
+  }
+  return c.ok();
+}
+
 std::vector<std::uint8_t> ReadWhole(const std::string& path) {
   Result<ReadOnlyFile> file = ReadOnlyFile::Open(path);
   if (!file) return {};
@@ -159,7 +179,8 @@ std::optional<CachedInventory> LoadCachedInventory(const std::string& folder,
   CachedInventory cached;
   for (std::uint64_t& count : cached.pageTypeCounts) count = c.U64();
   if (!ReadMap(c, cached.inventory.systemPages) || !ReadMap(c, cached.inventory.dataPages) ||
-      !ReadMap(c, cached.inventory.iamPages) || c.remaining() != 0) {
+      !ReadMap(c, cached.inventory.iamPages) ||
+      !ReadPageIds(c, cached.inventory.protectionFailures) || c.remaining() != 0) {
     return std::nullopt;
   }
   return cached;
@@ -177,6 +198,7 @@ Status StoreCachedInventory(const std::string& folder, const InventoryCacheKey& 
   WriteMap(w, cached.inventory.systemPages);
   WriteMap(w, cached.inventory.dataPages);
   WriteMap(w, cached.inventory.iamPages);
+  WritePageIds(w, cached.inventory.protectionFailures);
   return WriteOutputFile(folder + "/" + key.FileName(), protectedFiles, w.bytes().data(),
                          w.bytes().size());
 }

@@ -49,12 +49,14 @@ class InventoryCache : public ::testing::Test {
     ASSERT_TRUE(key);
     CachedInventory marked{mapped_->inventory(), mapped_->pageTypeCounts()};
     marked.pageTypeCounts[kMarkedType] = 7;
+    marked.inventory.protectionFailures = {kMarkedFailure};
     ProtectedFiles protectedFiles;
     protectedFiles.AddDataFile(path_);
     ASSERT_TRUE(StoreCachedInventory(folder_, *key, marked, protectedFiles).ok());
   }
 
   static constexpr std::size_t kMarkedType = 200;  // no page has this type
+  static constexpr PageId kMarkedFailure{1, 77};     // a page that failed its checksum
   testing::TempDir dir_;
   std::string path_;
   std::string folder_;
@@ -69,6 +71,7 @@ TEST_F(InventoryCache, SecondOpenTakesTheEntryWrittenByTheFirst) {
   const auto again = OpenWithCache(path_, folder_);
   ASSERT_TRUE(again);
   EXPECT_EQ(again->pageTypeCounts()[kMarkedType], 7u);
+  EXPECT_EQ(again->inventory().protectionFailures, std::vector<PageId>{kMarkedFailure});
   EXPECT_TRUE(SameInventory(again->inventory(), mapped_->inventory()));
   // Without a cache folder the file is mapped.
   const auto uncached = OpenWithCache(path_, "");

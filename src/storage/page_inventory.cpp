@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "storage/page_checksum.h"
 #include "storage/page_header.h"
 #include "storage/sequential_pages.h"
 
@@ -18,6 +19,7 @@ constexpr std::array<std::int32_t, 13> kSecondarySystemIds = {3,  4,  5,  7,  8,
 constexpr std::size_t kPageTypeOffset = 1;
 constexpr std::size_t kIndexIdOffset = 6;
 constexpr std::size_t kObjectIdOffset = 24;
+constexpr std::size_t kPageNumberOffset = 32;
 constexpr std::size_t kFileIdOffset = 36;
 
 bool Contains(std::span<const std::int32_t> ids, std::int32_t id) {
@@ -41,6 +43,7 @@ InventoryHeader ReadInventoryHeader(ByteView page) {
   h.indexId = LoadU16(page, kIndexIdOffset);
   h.objectId = static_cast<std::int32_t>(LoadU32(page, kObjectIdOffset));
   h.fileId = LoadU16(page, kFileIdOffset);
+  h.pageNumber = LoadU32(page, kPageNumberOffset);
   return h;
 }
 
@@ -135,8 +138,13 @@ MappingResult MapFilePages(const ReadOnlyFile& file, std::uint64_t dataOffset,
         continue;
       }
     }
-    const InventoryHeader h = ReadInventoryHeader(pages.Next());
+    const ByteView page = pages.Next();
+    const InventoryHeader h = ReadInventoryHeader(page);
     ++result.pageTypeCounts[h.pageType];
+    if (h.pageNumber == i && !CheckPageProtection(page).intact) {
+      inventory.protectionFailures.push_back(
+          {fileId == 0 ? h.fileId : fileId, static_cast<std::int32_t>(i)});
+    }
     if (inventory.File(fileId, static_cast<std::uint32_t>(i), h, filing)) ++result.systemPages;
     if (result.firstSecondaryFileId == 0 && NamesSecondaryFile(h)) {
       result.firstSecondaryFileId = h.fileId;

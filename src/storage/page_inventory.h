@@ -38,6 +38,7 @@ struct InventoryHeader {
   std::uint16_t indexId = 0;
   std::int32_t objectId = 0;
   std::uint16_t fileId = 0;
+  std::uint32_t pageNumber = 0;
 };
 InventoryHeader ReadInventoryHeader(ByteView page);
 // A data page of a user table whose header names a secondary file: what
@@ -58,6 +59,9 @@ class PageInventory {
   // snapshot of an older writer): pages are then filed under their header
   // object id with index id 0, and a unit finds its pages by object id alone.
   bool keyedByObjectOnly = false;
+  // Pages that fail their checksum or torn-bit check as the file is mapped,
+  // in file order: pages that lie where their header says, allocated or not.
+  std::vector<PageId> protectionFailures;
 
   // The key a unit's pages are filed under in dataPages and iamPages.
   std::uint64_t KeyOfUnit(std::uint64_t unitId) const {
