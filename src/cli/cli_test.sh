@@ -321,6 +321,25 @@ else
   same_as_golden "tree/sql2014_pubs.txt"
   expect 1 "tree with a missing table" -- "$cli" tree "$pubs" --expand nosuchtable
   contains "$work/err" "no table named nosuchtable" "tree with a missing table"
+
+  # A copy whose catalog is lost (every page of the object, allocation unit,
+  # rowset and column tables zeroed) gets its tables back from the script.
+  nw="$corpus/sql2008r2_northwind/NORTHWND.MDF"
+  cp "$nw" "$work/lost.mdf"
+  "$cli" pages "$nw" --no-cache | awk -F'\t' '($4==34 || $4==7 || $4==5 || $4==41) && $5<256 {print $2}' |
+    while read -r page; do
+      dd if=/dev/zero of="$work/lost.mdf" bs=8192 seek="$page" count=1 conv=notrunc status=none
+    done
+  script="$corpus/_groundtruth/instnwnd.sql"
+  expect 0 "tables of a lost catalog" -- "$cli" tables "$work/lost.mdf" --no-cache
+  if grep -q $'\tOrders$' "$work/out"; then bad "a lost catalog names no table Orders"; else ok; fi
+  expect 0 "tables from a schema script" -- "$cli" tables "$work/lost.mdf" --no-cache --schema-from "$script"
+  contains "$work/out" $'\tOrders' "tables from a schema script"
+  "$cli" rows "$nw" Orders --all --format tsv --no-cache >"$work/clean.tsv" 2>/dev/null
+  expect 0 "rows from a schema script" -- "$cli" rows "$work/lost.mdf" Orders --all --format tsv --no-cache --schema-from "$script"
+  if cmp -s "$work/clean.tsv" "$work/out"; then ok; else bad "rows from a schema script differ from the clean file's"; fi
+  expect 1 "a missing schema" -- "$cli" tables "$work/lost.mdf" --no-cache --schema-from "$work/none.sql"
+  contains "$work/err" "none.sql" "a missing schema"
 fi
 
 echo "$passed passed, $failed failed"

@@ -37,9 +37,9 @@ constexpr const char* kUsage =
     "command on the same unchanged file opens it at once; --no-cache maps it afresh.\n"
     "\n"
     "Tables whose catalog rows are lost come back as LostAndFound_<id>. With\n"
-    "--schema-from OTHER (scan, tables, columns, rows, export), OTHER being another\n"
-    "copy of the database, healthy or older, or the .sql script that creates its\n"
-    "tables, each takes the layout and name of the table its records fit.\n"
+    "--schema-from OTHER (scan, tree, tables, columns, rows, value, export), OTHER\n"
+    "being another copy of the database, healthy or older, or the .sql script that\n"
+    "creates its tables, each takes the layout and name of the table its records fit.\n"
     "\n"
     "'tessaril-cli COMMAND --help' tells more about a command.\n";
 

@@ -7,6 +7,7 @@
 #include "cli/command_line.h"
 #include "cli/commands.h"
 #include "cli/interrupt_watcher.h"
+#include "cli/opened_table.h"
 #include "cli/terminal_events.h"
 #include "session/scan_session.h"
 
@@ -14,11 +15,13 @@ namespace tessaril::cli {
 
 const char* const kTreeUsage =
     "usage: tessaril-cli tree FILE [--expand TABLE[,TABLE...]] [--advanced]\n"
+    "                          [--schema-from OTHER]\n"
     "  Scans the file and prints the object tree in display order, two blanks\n"
     "  a level. Tables that hold data are marked with a trailing \" *\".\n"
     "  --expand   also the keys, constraints and columns of these tables (user\n"
     "             tables first, then system tables); '*' expands every table\n"
-    "  --advanced Advanced recovery mode (default: Standard)\n";
+    "  --advanced Advanced recovery mode (default: Standard)\n"
+    "  --schema-from OTHER  lost tables laid out from another copy or a .sql script\n";
 
 namespace {
 
@@ -82,12 +85,14 @@ void PrintTree(const ObjectTree& tree) {
 }  // namespace
 
 int TreeCommand(const std::vector<std::string>& words) {
-  const CommandLine line = ParseCommandLine(words, kTreeUsage, 1, {"--advanced"}, {"--expand"});
+  const CommandLine line =
+      ParseCommandLine(words, kTreeUsage, 1, {"--advanced"}, {"--expand", kSchemaFromOption});
   if (!line.args) return line.status;
   ScanSession session;
   session.SetCollations(CollationTable::LoadBesideProgram());
   session.options.dataFilePath = line.args->positional[0];
   session.options.recoveryMode = line.args->Has("--advanced") ? kAdvancedMode : kStandardMode;
+  session.options.schemaFrom = line.args->Value(kSchemaFromOption).value_or("");
   TerminalEvents events(false);
   InterruptWatcher watcher([&session] { session.RequestStop(); });
   const Result<ScanJob> job = session.BeginScan(std::tm{});

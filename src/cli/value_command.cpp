@@ -15,13 +15,13 @@ namespace tessaril::cli {
 
 const char* const kValueUsage =
     "usage: tessaril-cli value FILE TABLE --row N --column NAME [--raw OUT]\n"
-    "                          [--advanced] [--deleted] [--carve]\n"
+    "                          [--advanced] [--deleted] [--carve] [--schema-from OTHER]\n"
     "  One value of a table, in full: row N counts the rows as 'rows' lists them\n"
     "  with the same options (from 1). The value's text goes to stdout.\n"
     "  --raw OUT   write the value's stored bytes to OUT instead ('-' for stdout):\n"
     "              for a value kept outside its row (text, ntext, image, the (max)\n"
     "              types) the bytes assembled from its pages, byte for byte\n"
-    "  --advanced, --deleted, --carve  as for rows\n";
+    "  --advanced, --deleted, --carve, --schema-from  as for rows\n";
 
 namespace {
 
@@ -60,7 +60,7 @@ std::optional<RenderedRow> NthRow(TableReader& table, std::int64_t n, std::int64
 int ValueCommand(const std::vector<std::string>& words) {
   const CommandLine line =
       ParseCommandLine(words, kValueUsage, 2, {"--deleted", "--carve", "--advanced"},
-                       {"--row", "--column", "--raw"});
+                       {"--row", "--column", "--raw", kSchemaFromOption});
   if (!line.args) return line.status;
   const Arguments& args = *line.args;
   std::int64_t rowNumber = 0;
