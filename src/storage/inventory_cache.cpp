@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <vector>
 
@@ -26,6 +27,21 @@ std::uint64_t Fnv1a(const std::uint8_t* data, std::size_t size,
     hash *= 0x100000001b3ull;
   }
   return hash;
+}
+
+// The hash of the file's first pages, eight bytes a step (the FNV-1a
+// steps over words): it runs at every open, over 128 KB.
+std::uint64_t HashOfPages(const std::vector<std::uint8_t>& bytes) {
+  std::uint64_t hash = 0xcbf29ce484222325ull;
+  std::size_t at = 0;
+  for (; at + sizeof hash <= bytes.size(); at += sizeof hash) {
+    std::uint64_t word;
+    std::memcpy(&word, bytes.data() + at, sizeof word);
+    hash ^= word;
+    hash *= 0x100000001b3ull;
+    hash ^= hash >> 29;
+  }
+  return Fnv1a(bytes.data() + at, bytes.size() - at, hash);
 }
 
 class Writer {
@@ -154,7 +170,7 @@ std::optional<InventoryCacheKey> KeyOfFile(const std::string& path, const ReadOn
                    static_cast<std::int64_t>(status.st_mtim.tv_nsec);
   std::vector<std::uint8_t> head(kHashedPages * kPageSize);
   head.resize(file.ReadAt(0, head));
-  key.firstPagesHash = Fnv1a(head.data(), head.size());
+  key.firstPagesHash = HashOfPages(head);
   key.dataOffset = dataOffset;
   return key;
 }
