@@ -159,4 +159,20 @@ std::string FoldCase(std::string_view text) {
   return out;
 }
 
+bool IsUtf16Text(ByteView bytes, bool (*keep)(std::uint16_t unit)) {
+  if (bytes.size() % 2 != 0) return false;
+  for (std::size_t i = 0; i < bytes.size(); i += 2) {
+    const std::uint16_t unit = LoadU16(bytes, i);
+    if (unit >= 0xD800 && unit <= 0xDBFF) {
+      if (i + 3 >= bytes.size()) return false;
+      const std::uint16_t low = LoadU16(bytes, i + 2);
+      if (low < 0xDC00 || low > 0xDFFF) return false;
+      i += 2;
+      continue;
+    }
+    if ((unit >= 0xDC00 && unit <= 0xDFFF) || !keep(unit)) return false;
+  }
+  return true;
+}
+
 }  // namespace tessaril

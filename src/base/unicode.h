@@ -2,6 +2,7 @@
 // is used only where a file format demands it.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,10 @@ std::string Utf16ToUtf8(std::u16string_view text);
 // Encodes UTF-8 as UTF-16. Malformed sequences become U+FFFD.
 std::u16string Utf8ToUtf16(std::string_view text);
 std::string Utf8ToUtf16LeBytes(std::string_view text);
+
+// True when the bytes are UTF-16LE text: whole code units, surrogates in
+// well-formed pairs, and every other unit one that keep accepts.
+bool IsUtf16Text(ByteView bytes, bool (*keep)(std::uint16_t unit));
 
 // Appends the UTF-8 form of one code point (U+FFFD for invalid ones).
 void AppendUtf8(std::string& out, char32_t codePoint);

@@ -13,9 +13,6 @@ namespace tessaril {
 
 namespace {
 
-// decimal and numeric without a precision are decimal(18,0).
-constexpr int kDefaultDecimalPrecision = 18;
-
 using sql::IEquals;
 using sql::Tok;
 

@@ -117,6 +117,9 @@ struct SqlScript {
   std::vector<std::string> FilledColumns(const ScriptInsert& row) const;
 };
 
+// decimal and numeric without a precision are decimal(18,0).
+inline constexpr int kDefaultDecimalPrecision = 18;
+
 // The type as a script declares it, with the defaults SQL Server fills in
 // (decimal is decimal(18,0), char is char(1)); a user type by its name.
 std::string ScriptDeclaredType(const ScriptColumn& column);

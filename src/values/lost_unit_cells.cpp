@@ -14,26 +14,10 @@ bool PrintableAscii(ByteView bytes) {
   return true;
 }
 
-// Every code unit a printable character of the Basic Multilingual Plane, or
-// a well-formed surrogate pair.
-bool PrintableUtf16(ByteView bytes) {
-  if (bytes.size() % 2 != 0) return false;
-  for (std::size_t i = 0; i < bytes.size(); i += 2) {
-    const std::uint16_t u = LoadU16(bytes, i);
-    if (u >= 0xD800 && u <= 0xDBFF) {
-      if (i + 3 >= bytes.size()) return false;
-      const std::uint16_t low = LoadU16(bytes, i + 2);
-      if (low < 0xDC00 || low > 0xDFFF) return false;
-      i += 2;
-      continue;
-    }
-    const bool control =
-        (u < 0x20 && u != '\t' && u != '\n' && u != '\r') || (u >= 0x7F && u < 0xA0);
-    if (control || (u >= 0xDC00 && u <= 0xDFFF) || (u >= 0xE000 && u <= 0xF8FF) || u >= 0xFFF0) {
-      return false;
-    }
-  }
-  return true;
+// A printable character of the Basic Multilingual Plane.
+bool PrintableUnit(std::uint16_t u) {
+  const bool control = (u < 0x20 && u != '\t' && u != '\n' && u != '\r') || (u >= 0x7F && u < 0xA0);
+  return !control && !(u >= 0xE000 && u <= 0xF8FF) && u < 0xFFF0;
 }
 
 }  // namespace
@@ -43,7 +27,7 @@ std::string LostValueText(ByteView bytes, RowContext& context) {
   // ASCII text first: two ASCII letters read as UTF-16 make one CJK
   // character, which is seldom what was stored.
   if (PrintableAscii(bytes)) return context.text.Decode(bytes, context.text.CodePageOf(-1));
-  if (PrintableUtf16(bytes)) return Utf16LeToUtf8(bytes);
+  if (IsUtf16Text(bytes, PrintableUnit)) return Utf16LeToUtf8(bytes);
   return BinaryText(bytes);
 }
 

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 
+#include "base/unicode.h"
 #include "records/record_page.h"
 #include "values/large_value.h"
 #include "values/record_shape.h"
@@ -38,7 +39,7 @@ std::uint32_t LoadDay(ByteView b, std::size_t at) {
 }
 
 // Text holds no control characters but tab, line feed and carriage return.
-bool IsTextUnit(std::uint32_t unit) {
+bool IsTextUnit(std::uint16_t unit) {
   return unit >= 0x20 || unit == '\t' || unit == '\n' || unit == '\r';
 }
 
@@ -47,21 +48,6 @@ bool LooksLikeText(ByteView b) {
     if (!IsTextUnit(b.At(i))) return false;
   }
   return true;
-}
-
-// UTF-16 text: whole units, no control characters, surrogates in pairs.
-bool LooksLikeUnicodeText(ByteView b) {
-  if (b.size() % 2 != 0) return false;
-  constexpr std::uint32_t kHighSurrogate = 0xD800, kLowSurrogate = 0xDC00, kPastSurrogates = 0xE000;
-  bool highOpen = false;
-  for (std::size_t i = 0; i < b.size(); i += 2) {
-    const std::uint32_t unit = LoadU16(b, i);
-    const bool high = unit >= kHighSurrogate && unit < kLowSurrogate;
-    const bool low = unit >= kLowSurrogate && unit < kPastSurrogates;
-    if (!IsTextUnit(unit) || (low && !highOpen) || (highOpen && !low)) return false;
-    highOpen = high;
-  }
-  return !highOpen;
 }
 
 // Whether stored bytes can be a value of the column's type: the checks that
@@ -94,7 +80,7 @@ bool Plausible(const ColumnDef& c, ByteView b) {
       return LooksLikeText(b);
     case kNcharCode:
     case kNvarcharCode:
-      return LooksLikeUnicodeText(b);
+      return IsUtf16Text(b, IsTextUnit);  // no control characters, surrogates in pairs
     default:
       return true;
   }

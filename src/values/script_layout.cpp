@@ -14,7 +14,6 @@ constexpr std::int32_t kHierarchyIdUserType = 128;
 constexpr std::int32_t kGeometryUserType = 129;
 constexpr std::int32_t kGeographyUserType = 130;
 constexpr std::uint32_t kNotNullable = 0x1;  // column row status
-constexpr int kDefaultPrecision = 18;
 constexpr int kDefaultTimeScale = 7;
 constexpr int kLargestRealPrecision = 24;  // float(1) to float(24) is real
 constexpr std::int16_t kTextPointerLength = 16;
@@ -60,7 +59,8 @@ ColumnRow RowOf(const ScriptColumn& c, std::int32_t columnId) {
   row.userType = clr != 0 ? clr : row.systemType;
   row.length = StoredLength(c, type);
   if (type == "decimal" || type == "numeric") {
-    row.precision = static_cast<std::uint8_t>(c.precision > 0 ? c.precision : kDefaultPrecision);
+    row.precision =
+        static_cast<std::uint8_t>(c.precision > 0 ? c.precision : kDefaultDecimalPrecision);
     row.scale = static_cast<std::uint8_t>(std::max(c.scale, 0));
   } else if (type == "time" || type == "datetime2" || type == "datetimeoffset") {
     row.scale = static_cast<std::uint8_t>(c.scale >= 0 ? c.scale : kDefaultTimeScale);
