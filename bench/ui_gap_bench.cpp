@@ -67,11 +67,9 @@ Result<std::unique_ptr<RepeatedFile>> GrownNorthwind(const std::string& source,
     pages.push_back(static_cast<std::uint32_t>(p.pageNumber));
   }
   if (pages.empty()) return Error{"Order Details has no pages"};
-  std::vector<std::uint32_t> appended;
   const std::uint64_t copies = minBytes / (pages.size() * 8192) + 1;
-  for (std::uint64_t i = 0; i < copies; ++i)
-    appended.insert(appended.end(), pages.begin(), pages.end());
-  return RepeatedFile::BuildWithAppendedPages(source, appended);
+  const testing::GrownFile grown(scan->db->pageCount(), {{std::move(pages), copies}});
+  return RepeatedFile::BuildGrown(source, grown);
 }
 
 }  // namespace
