@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "bench/repeated_file.h"
@@ -46,6 +47,16 @@ Measured InChild(const std::function<bool()>& work) {
   m.peakKb = usage.ru_maxrss;
   m.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
   return m;
+}
+
+// The first figure of /proc/loadavg: how busy the machine was.
+std::string LoadAverage() {
+  std::FILE* f = std::fopen("/proc/loadavg", "r");
+  if (f == nullptr) return "unknown";
+  char text[32] = {};
+  const bool read = std::fscanf(f, "%31s", text) == 1;
+  std::fclose(f);
+  return read ? text : "unknown";
 }
 
 bool ReadWhole(const std::string& path) {
@@ -120,47 +131,60 @@ int main(int argc, char** argv) {
 
   const std::uint64_t rows = rowsPerCopy * (chain.copies + 1);
   const Measured read = InChild([&] { return ReadWhole(path); });
-  const Measured walk = InChild([&] {
-    const ScanSnapshot scan = Open(path);
-    if (!scan) return false;
-    Result<std::unique_ptr<TableReader>> table = TableReader::Open(scan, TableId(scan, "Albums"));
-    if (!table) return false;
-    std::uint64_t n = 0;
-    (*table)->ForEachPage(quiet, [&](const GridPage& page) {
-      n += page.rows.size();
-      return true;
+  const auto walkOn = [&](unsigned threads) {
+    return InChild([&] {
+      const ScanSnapshot scan = Open(path);
+      if (!scan) return false;
+      Result<std::unique_ptr<TableReader>> table = TableReader::Open(scan, TableId(scan, "Albums"));
+      if (!table) return false;
+      (*table)->SetReadAheadThreads(threads);
+      std::uint64_t n = 0;
+      (*table)->ForEachPage(quiet, [&](const GridPage& page) {
+        n += page.rows.size();
+        return true;
+      });
+      return n == rows;  // every row of every copy
     });
-    return n == rows;  // every row of every copy
-  });
-  std::printf("grown file: %.0f MB, Albums %llu rows\n", megabytes,
-              static_cast<unsigned long long>(rows));
-  std::printf("%-22s %8s %9s %11s %9s %9s %9s\n", "pass", "seconds", "MB/s", "rows/s", "peak MB",
-              "x read", "x walk");
-  const auto print = [&](const char* name, const Measured& m) {
-    std::printf("%-22s %8.3f %9.1f %11.0f %9.1f %9.2f %9.2f%s\n", name, m.seconds,
+  };
+  const unsigned cores = DefaultReadAheadThreads();
+  const Measured walk = walkOn(1);
+  std::printf("grown file: %.0f MB, Albums %llu rows; %u cores, load average %s\n", megabytes,
+              static_cast<unsigned long long>(rows), cores, LoadAverage().c_str());
+  std::printf("%-26s %8s %9s %11s %9s %9s %9s %9s\n", "pass", "seconds", "MB/s", "rows/s",
+              "peak MB", "x read", "x walk", "x 1 core");
+  const auto print = [&](const std::string& name, const Measured& m, const Measured& oneCore) {
+    std::printf("%-26s %8.3f %9.1f %11.0f %9.1f %9.2f %9.2f %9.2f%s\n", name.c_str(), m.seconds,
                 megabytes / m.seconds, static_cast<double>(rows) / m.seconds,
                 static_cast<double>(m.peakKb) / 1024, read.seconds / m.seconds,
-                walk.seconds / m.seconds, m.ok ? "" : "  (failed)");
+                walk.seconds / m.seconds, oneCore.seconds / m.seconds, m.ok ? "" : "  (failed)");
   };
-  print("sequential read", read);
-  print("walk (rows --all)", walk);
+  const std::string onCores = ", " + std::to_string(cores) + " threads";
+  print("sequential read", read, read);
+  print("walk (rows --all), 1 thread", walk, walk);
+  if (cores > 1) print("walk" + onCores, walkOn(cores), walk);
   for (const auto& [name, format, target] :
        {std::tuple{"export csv", ExportFormat::kCsv, out / "csv"},
         std::tuple{"export sqlite", ExportFormat::kSqlite, out / "db.sqlite"},
         std::tuple{"export sql script", ExportFormat::kSqlScript, out / "db.sql"}}) {
-    fs::create_directories(out);
-    const Measured m = InChild([&, format = format, target = target] {
-      const ScanSnapshot scan = Open(path);
-      if (!scan) return false;
-      ExportRequest request;
-      request.format = format;
-      request.destination = target.string();
-      request.tables = {"Albums"};
-      StopFlag stop;
-      return RunExport(scan, request, quiet, stop).ok();
-    });
-    print(name, m);
-    fs::remove_all(out);
+    const auto exportOn = [&, format = format, target = target](unsigned threads) {
+      fs::create_directories(out);
+      const Measured m = InChild([&] {
+        const ScanSnapshot scan = Open(path);
+        if (!scan) return false;
+        ExportRequest request;
+        request.format = format;
+        request.destination = target.string();
+        request.tables = {"Albums"};
+        request.readAheadThreads = threads;
+        StopFlag stop;
+        return RunExport(scan, request, quiet, stop).ok();
+      });
+      fs::remove_all(out);
+      return m;
+    };
+    const Measured oneCore = exportOn(1);
+    print(std::string(name) + ", 1 thread", oneCore, oneCore);
+    if (cores > 1) print(name + onCores, exportOn(cores), oneCore);
   }
   return 0;
 }

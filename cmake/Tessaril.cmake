@@ -37,3 +37,21 @@ function(tessaril_test name)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "TESSARIL_CORPUS=${TESSARIL_CORPUS_DIR}")
 endfunction()
+
+# tessaril_fast_allocator(TARGET): the programs allocate from jemalloc, linked
+# in statically, where Debian's libjemalloc-dev is installed. A walk renders
+# rows on worker threads and frees them on the thread that writes them; the
+# system allocator serialises those frees on its arena locks. Sanitizer
+# builds keep the allocator their tools replace.
+find_library(TESSARIL_JEMALLOC NAMES libjemalloc_pic.a)
+function(tessaril_fast_allocator target)
+  if(TESSARIL_SANITIZE)
+    return()
+  endif()
+  if(NOT TESSARIL_JEMALLOC)
+    message(STATUS "${target}: jemalloc not found, the system allocator is used")
+    return()
+  endif()
+  find_package(Threads REQUIRED)
+  target_link_libraries(${target} PRIVATE ${TESSARIL_JEMALLOC} Threads::Threads ${CMAKE_DL_LIBS} m)
+endfunction()

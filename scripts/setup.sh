@@ -2,7 +2,7 @@
 # Installs the Debian packages the build needs, only those that are missing.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev qt6-base-dev qt6-svg-dev xvfb xauth)
+packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev libjemalloc-dev qt6-base-dev qt6-svg-dev xvfb xauth)
 
 missing=()
 for p in "${packages[@]}"; do

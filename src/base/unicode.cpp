@@ -30,13 +30,27 @@ char* PutUtf8(char* out, char32_t cp) {
   return out;
 }
 
-// Straight into the string: a unit takes at most three bytes, a surrogate
-// pair (two units) four, so count * 3 bytes always hold the text.
+// Straight into a string of the text's exact length, worked out first, so
+// that a short text stays within the string's own room and a long one takes
+// one allocation of its size.
 template <class NextUnit>
 std::string DecodeUtf16(std::size_t count, NextUnit unitAt) {
-  std::string out(count * 3, '\0');
-  char* const begin = out.data();
-  char* at = begin;
+  std::size_t length = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    const char32_t unit = unitAt(i);
+    if (unit < 0x80) {
+      length += 1;
+    } else if (unit < 0x800) {
+      length += 2;
+    } else if (IsHighSurrogate(unit) && i + 1 < count && IsLowSurrogate(unitAt(i + 1))) {
+      length += 4;
+      ++i;
+    } else {
+      length += 3;  // the unit, or U+FFFD for a lone surrogate
+    }
+  }
+  std::string out(length, '\0');
+  char* at = out.data();
   for (std::size_t i = 0; i < count; ++i) {
     const char32_t unit = unitAt(i);
     if (unit < 0x80) {
@@ -48,7 +62,6 @@ std::string DecodeUtf16(std::size_t count, NextUnit unitAt) {
       at = PutUtf8(at, unit);
     }
   }
-  out.resize(static_cast<std::size_t>(at - begin));
   return out;
 }
 

@@ -1,5 +1,6 @@
 #include "export/csv_writer.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -27,14 +28,24 @@ std::string SafeFilePart(const std::string& text) {
 
 }  // namespace
 
-std::string CsvQuoted(const std::string& text) {
-  if (!text.empty() && text.find_first_of(",\"\r\n") == std::string::npos) return text;
-  std::string out = "\"";
+void AppendCsvQuoted(std::string& out, std::string_view text) {
+  const auto special = [](char ch) { return ch == ',' || ch == '"' || ch == '\r' || ch == '\n'; };
+  if (!text.empty() && std::none_of(text.begin(), text.end(), special)) {
+    out += text;
+    return;
+  }
+  out += '"';
   for (char ch : text) {
     if (ch == '"') out += '"';
     out += ch;
   }
-  return out + "\"";
+  out += '"';
+}
+
+std::string CsvQuoted(std::string_view text) {
+  std::string out;
+  AppendCsvQuoted(out, text);
+  return out;
 }
 
 std::string TableFileName(const Catalog& catalog, const CatalogObject& object,
@@ -93,12 +104,15 @@ Status CsvWriter::BeginTable(const ExportedTable& table) {
   return Write(header + "\r\n");
 }
 
-std::string CsvWriter::Field(const ExportedTable& table, const RenderedRow& row,
-                             std::size_t column) {
+void CsvWriter::AppendField(std::string& out, const ExportedTable& table, const RenderedRow& row,
+                            std::size_t column) {
   const Cell& cell = CellOf(row, column);
   const ColumnDef& c = table.layout->columns[column];
-  if (cell.null || !ReadsAsItsType(cell, c)) return {};
-  if (c.typeCode == kBitCode) return std::string(DataText(cell, c));
+  if (cell.null || !ReadsAsItsType(cell, c)) return;
+  if (c.typeCode == kBitCode) {
+    out += DataText(cell, c);
+    return;
+  }
   if (cell.binary && !blobFolder_.empty()) {
     const std::string name = TableFileName(scan_.catalog, *table.object, table.plainName) + "." +
                              std::to_string(rowNumber_) + "." + SafeFilePart(c.name) + ".bin";
@@ -106,28 +120,33 @@ std::string CsvWriter::Field(const ExportedTable& table, const RenderedRow& row,
     if (WriteOutputFile((fs::path(blobFolder_) / name).string(), scan_.protectedFiles, bytes.data(),
                         bytes.size())
             .ok()) {
-      return CsvQuoted(name);
+      AppendCsvQuoted(out, name);
+      return;
     }
   }
-  return CsvQuoted(cell.text);
+  AppendCsvQuoted(out, cell.text);
 }
 
 Status CsvWriter::WriteRows(const ExportedTable& table,
                             const std::vector<const RenderedRow*>& rows) {
-  std::string text;
+  std::string& text = rowsText_;
+  text.clear();
   for (const RenderedRow* row : rows) {
     ++rowNumber_;
-    std::string line;
     bool first = true;
     for (std::size_t i : table.columns) {
       if (!IsInsertable(table.layout->columns[i])) continue;
-      line += (first ? "" : ",") + Field(table, *row, i);
+      if (!first) text += ',';
       first = false;
+      AppendField(text, table, *row, i);
     }
     if (table.deletedRows) {
-      for (const std::string& value : ProvenanceValues(*row)) line += "," + CsvQuoted(value);
+      for (const std::string& value : ProvenanceValues(*row)) {
+        text += ',';
+        AppendCsvQuoted(text, value);
+      }
     }
-    text += line + "\r\n";
+    text += "\r\n";
   }
   return Write(text);
 }

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/output_file.h"
@@ -36,7 +37,9 @@ class CsvWriter final : public TableWriter {
   CsvWriter(std::string folder, std::string blobFolder, const ScanResult& scan)
       : folder_(std::move(folder)), blobFolder_(std::move(blobFolder)), scan_(scan) {}
   Status Write(const std::string& text);
-  std::string Field(const ExportedTable& table, const RenderedRow& row, std::size_t column);
+  // Appends the field of a column of row to out.
+  void AppendField(std::string& out, const ExportedTable& table, const RenderedRow& row,
+                   std::size_t column);
 
   std::string folder_;
   std::string blobFolder_;
@@ -47,11 +50,13 @@ class CsvWriter final : public TableWriter {
   std::string schema_;         // schema.sql, written at the end
   std::string load_;           // load.sql
   std::uint64_t rowNumber_ = 0;
+  std::string rowsText_;  // the lines of the rows being written, kept for its room
 };
 
 // One RFC 4180 field: quoted when it holds a comma, a quote, a line end,
 // or is empty (so that the empty string differs from NULL).
-std::string CsvQuoted(const std::string& text);
+std::string CsvQuoted(std::string_view text);
+void AppendCsvQuoted(std::string& out, std::string_view text);
 // A file name for a table: its name, with its schema when that is not dbo;
 // characters a file name cannot hold replaced by "_".
 std::string TableFileName(const Catalog& catalog, const CatalogObject& object,

@@ -113,6 +113,7 @@ Result<ExportSummary> RunExport(const ScanSnapshot& scan, const ExportRequest& r
       summary.skipped.push_back(quoted + ": " + reader.error());
       continue;
     }
+    (*reader)->SetReadAheadThreads(request.readAheadThreads);
     const TableLayout& layout = (*reader)->layout();
     ExportedTable target{
         &object, &layout, quoted, object.name, ExportedColumns(layout), false, HasIdentity(layout)};

@@ -13,6 +13,7 @@
 #include "base/events.h"
 #include "base/result.h"
 #include "base/stop_flag.h"
+#include "session/page_read_ahead.h"
 #include "session/scan_result.h"
 
 namespace tessaril {
@@ -25,6 +26,8 @@ struct ExportRequest {
   std::string blobFolder;           // CSV: binary values as files here, when set
   std::vector<std::string> tables;  // names as users give them; empty: every user table
   bool schemaOnly = false;
+  // Threads each table's pages are decoded on; 1 decodes on the export's own.
+  unsigned readAheadThreads = DefaultReadAheadThreads();
 };
 
 struct ExportSummary {

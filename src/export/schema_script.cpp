@@ -29,7 +29,7 @@ std::string IdentityClause(const std::string& identityText) {
 std::string CollationClause(const ScanResult& scan, const ColumnDef& c) {
   if (c.collationId <= 0 || c.collationId == scan.collation.collationId) return {};
   const CollationEntry* entry = scan.collations ? scan.collations->Find(c.collationId) : nullptr;
-  return entry != nullptr ? " COLLATE " + entry->name : std::string();
+  return entry != nullptr ? std::string(" COLLATE ").append(entry->name) : std::string();
 }
 
 std::string DefinitionOf(const ScanResult& scan, ModuleTexts& texts, const StopFlag& stop,

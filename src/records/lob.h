@@ -99,6 +99,10 @@ struct LobBytes {
 class LobReader {
  public:
   LobReader(const DatabaseFile& db, const RecordOptions& options) : db_(db), options_(options) {}
+  // A copy reads as the original does and keeps a text page of its own, so
+  // that copies can read on different threads.
+  LobReader(const LobReader& other) : db_(other.db_), options_(other.options_) {}
+  LobReader& operator=(const LobReader&) = delete;
 
   // An in-row root (complex ids 2 and 4): a 12-byte header, then as many
   // 12-byte links as the value holds; links of size 0 or less are skipped.

@@ -244,10 +244,9 @@ GridPage RecordPager::Load(PagePosition start, std::optional<PagePosition>& stop
     if (held) {
       rows = std::move(heldRows_);
     } else {
-      const std::size_t damagedBefore = context_.damagedRecords;
-      PageRead read;
-      rows = ReadPageRows(pageList_[p], context_, unitKeys_, read);
-      NotePageDamage(p, read, context_.damagedRecords - damagedBefore, events);
+      RenderedPage page = RenderPage(p);
+      rows = std::move(page.rows);
+      NotePageDamage(p, page.read, page.damagedRecords, events);
     }
     heldFrom_.reset();
     heldRows_.clear();
@@ -267,6 +266,7 @@ GridPage RecordPager::Load(PagePosition start, std::optional<PagePosition>& stop
       // free space; a real row of NULLs and empty strings is shown.
       if (rows[r].origin == RowOrigin::kCarved && AllEmpty(rows[r])) continue;
       grid.rows.push_back(std::move(rows[r]));
+      if (!rowReports_) continue;
       RowCaption caption;
       const std::string_view inserted =
           RowInserted(caption, static_cast<std::int64_t>(grid.rows.size()));
@@ -279,6 +279,29 @@ GridPage RecordPager::Load(PagePosition start, std::optional<PagePosition>& stop
     if (firstPage) events.ProgressPos(++pagesRead);
   }
   return grid;
+}
+
+void RecordPager::ReadAhead(unsigned threads) {
+  readAhead_.reset();
+  if (threads <= 1 || !continuation_) return;
+  auto from = static_cast<std::size_t>(continuation_->page);
+  if (heldFrom_ == continuation_) ++from;  // its rows are rendered already
+  if (from >= pageList_.size()) return;
+  readAhead_ = std::make_unique<PageReadAhead>(context_, pageList_, unitKeys_, from, threads);
+}
+
+RenderedPage RecordPager::RenderPage(std::size_t p) {
+  if (readAhead_ && readAhead_->next() != p) readAhead_.reset();
+  if (readAhead_) {
+    RenderedPage page = readAhead_->Take();
+    context_.damagedRecords += page.damagedRecords;
+    return page;
+  }
+  RenderedPage page;
+  const std::size_t damagedBefore = context_.damagedRecords;
+  page.rows = ReadPageRows(pageList_[p], context_, unitKeys_, page.read);
+  page.damagedRecords = context_.damagedRecords - damagedBefore;
+  return page;
 }
 
 // A page of the list that gave no rows though the PFS does not call it
@@ -305,6 +328,7 @@ void RecordPager::NotePageDamage(std::size_t listIndex, const PageRead& read,
 }
 
 GridPage RecordPager::First(ScanEvents& events) {
+  readAhead_.reset();
   ChooseAndList();
   for (const std::string& line : damage_.brokenLinks) events.LogLine("Damage: " + line);
   if (damage_.pagesFromInventory > 0) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -13,6 +14,7 @@
 #include "base/events.h"
 #include "catalog/catalog.h"
 #include "catalog/table_layout.h"
+#include "session/page_read_ahead.h"
 #include "session/walk_damage.h"
 #include "storage/allocation_map.h"
 #include "values/row_renderer.h"
@@ -61,6 +63,16 @@ class RecordPager {
   GridPage Next(ScanEvents& events);
   GridPage Previous(ScanEvents& events);
 
+  // From the next grid page on, the pages of the list are rendered ahead on
+  // threads workers, for a walk that goes forward to the end; the rows come
+  // as they would without. Ended by EndReadAhead, by First, and by a step
+  // that leaves the list's order.
+  void ReadAhead(unsigned threads);
+  void EndReadAhead() { readAhead_.reset(); }
+  // Whether each row inserted is told to the caption bar (and, past the
+  // first grid page, to the log file and the progress bar); on unless set.
+  void SetRowReports(bool on) { rowReports_ = on; }
+
   bool hasNext() const { return continuation_.has_value(); }
   bool hasPrevious() const { return pageNumber_ > 1; }
   int pageNumber() const { return pageNumber_; }
@@ -101,6 +113,8 @@ class RecordPager {
                 ScanEvents& events);
   void ReportEnd(const GridPage& first, ScanEvents& events);
   void ReportCaption(ScanEvents& events);
+  // The rows of list index p, from the read-ahead when it is at p.
+  RenderedPage RenderPage(std::size_t p);
 
   const Catalog& catalog_;
   RowContext& context_;
@@ -122,8 +136,11 @@ class RecordPager {
   // the links lead to that names another unit is not the table's.
   std::vector<std::uint64_t> unitKeys_;
   bool linksBroken_ = false;
+  bool rowReports_ = true;
   WalkDamage damage_;
   std::set<std::size_t> pagesJudged_;  // list indexes whose damage is counted
+  // Last, so that its workers end before what they read goes.
+  std::unique_ptr<PageReadAhead> readAhead_;
 };
 
 }  // namespace tessaril

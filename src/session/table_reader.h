@@ -73,14 +73,25 @@ class TableReader {
 
   // Every row of the table, a grid page at a time, to take(page); take
   // returns false to end the walk. Ends early on a stop request.
+  // Past the first grid page, the pages are decoded on readAheadThreads()
+  // workers; the rows come in the same order either way. The grid's reports
+  // of each row inserted are left out: a walk reports per page.
   template <class Take>
   void ForEachPage(ScanEvents& events, Take take) {
+    pager_.SetRowReports(false);
     GridPage page = pager_.First(events);
+    pager_.ReadAhead(readAheadThreads_);
     while (take(static_cast<const GridPage&>(page)) && pager_.hasNext() &&
            !context_.options.stopRequested()) {
       page = pager_.Next(events);
     }
+    pager_.EndReadAhead();
+    pager_.SetRowReports(true);
   }
+  // Threads a whole walk decodes on: one per core unless set; 1 decodes on
+  // the calling thread alone.
+  unsigned readAheadThreads() const { return readAheadThreads_; }
+  void SetReadAheadThreads(unsigned threads) { readAheadThreads_ = threads; }
 
  private:
   TableReader(ScanSnapshot scan, TableLayout layout, const StopFlag* stop);
@@ -89,6 +100,7 @@ class TableReader {
   TableLayout layout_;
   RowContext context_;
   RecordPager pager_;
+  unsigned readAheadThreads_ = DefaultReadAheadThreads();
 };
 
 }  // namespace tessaril

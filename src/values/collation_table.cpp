@@ -12,7 +12,10 @@ namespace tessaril {
 struct CollationTable::Lazy {
   std::function<std::string()> readText;  // empty once read
   std::once_flag parsed;
+  std::string text;  // what the entries' names look into
   Sorted entries;
+  // Parses the text into the entries.
+  void ParseKeptText();
 };
 
 namespace {
@@ -63,13 +66,12 @@ std::string ReadWholeFile(const std::filesystem::path& file) {
 
 CollationTable::CollationTable() : lazy_(std::make_shared<Lazy>()) {}
 
-CollationTable CollationTable::ParseText(std::string_view text) {
-  auto lazy = std::make_shared<Lazy>();
-  Sorted& entries = lazy->entries;
-  while (!text.empty()) {
-    const std::size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+void CollationTable::Lazy::ParseKeptText() {
+  std::string_view rest = text;
+  while (!rest.empty()) {
+    const std::size_t end = rest.find('\n');
+    std::string_view line = rest.substr(0, end);
+    rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     const std::size_t firstTab = line.find('\t');
     if (firstTab == std::string_view::npos) continue;
@@ -77,9 +79,15 @@ CollationTable CollationTable::ParseText(std::string_view text) {
     if (secondTab == std::string_view::npos) continue;
     const std::int64_t id = LeadingNumber(line.substr(firstTab + 1, secondTab - firstTab - 1));
     const auto codePage = static_cast<std::int32_t>(LeadingNumber(line.substr(secondTab + 1)));
-    entries.emplace_back(id, CollationEntry{std::string(line.substr(0, firstTab)), codePage});
+    entries.emplace_back(id, CollationEntry{line.substr(0, firstTab), codePage});
   }
   SortKeepingLast(entries);
+}
+
+CollationTable CollationTable::ParseText(std::string_view text) {
+  auto lazy = std::make_shared<Lazy>();
+  lazy->text = std::string(text);
+  lazy->ParseKeptText();
   return CollationTable(std::move(lazy));
 }
 
@@ -110,8 +118,9 @@ const CollationTable::Sorted& CollationTable::Entries() const {
   Lazy& lazy = *lazy_;
   std::call_once(lazy.parsed, [&lazy] {
     if (!lazy.readText) return;
-    lazy.entries = std::move(ParseText(lazy.readText()).lazy_->entries);
+    lazy.text = lazy.readText();
     lazy.readText = nullptr;
+    lazy.ParseKeptText();
   });
   return lazy.entries;
 }

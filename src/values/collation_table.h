@@ -16,7 +16,9 @@
 namespace tessaril {
 
 struct CollationEntry {
-  std::string name;
+  // Into the table's own copy of its text, which lives as long as the table
+  // or any copy of it.
+  std::string_view name;
   std::int32_t codePage = 0;
 };
 

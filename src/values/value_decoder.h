@@ -27,6 +27,13 @@ struct ValueLayout {
 class TextDecoding {
  public:
   TextDecoding(const CollationTable* collations, CollationResult database);
+  // A copy decodes as the original does, with code page decoders of its own,
+  // so that copies can decode on different threads.
+  TextDecoding(const TextDecoding& other)
+      : collations_(other.collations_), database_(other.database_) {}
+  TextDecoding& operator=(const TextDecoding&) = delete;
+  TextDecoding(TextDecoding&&) = default;
+  TextDecoding& operator=(TextDecoding&&) = default;
   // The code page of a column collation id.
   std::uint32_t CodePageOf(std::int32_t collationId) const;
   std::string Decode(ByteView bytes, std::uint32_t codePage);
