@@ -125,8 +125,18 @@ char32_t NextUtf8(std::string_view text, std::size_t& pos) {
 }
 
 std::string Utf16LeToUtf8(ByteView bytes) {
-  return DecodeUtf16(bytes.size() / 2, [&](std::size_t i) {
-    return static_cast<char32_t>(bytes.At(2 * i) | (bytes.At(2 * i + 1) << 8));
+  const std::uint8_t* const units = bytes.data();
+  const std::size_t count = bytes.size() / 2;  // whole units: 2 * i + 1 < size for i < count
+  // ASCII text, the usual case, takes one pass and a byte a unit.
+  std::size_t ascii = 0;
+  while (ascii < count && units[2 * ascii + 1] == 0 && units[2 * ascii] < 0x80) ++ascii;
+  if (ascii == count) {
+    std::string out(count, '\0');
+    for (std::size_t i = 0; i < count; ++i) out[i] = static_cast<char>(units[2 * i]);
+    return out;
+  }
+  return DecodeUtf16(count, [units](std::size_t i) {
+    return static_cast<char32_t>(units[2 * i] | (units[2 * i + 1] << 8));
   });
 }
 

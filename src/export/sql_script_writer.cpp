@@ -69,20 +69,24 @@ std::string InsertStatement(const ExportedTable& table,
   }
   text += ") VALUES";
   for (std::size_t r = 0; r < rows.size(); ++r) {
-    text += std::string(r == 0 ? "" : ",") + "\r\n(";
+    text.append(r == 0 ? "\r\n(" : ",\r\n(");
     first = true;
     for (std::size_t i : table.columns) {
       if (!IsInsertable(columns[i])) continue;
-      bool unreadable = false;  // counted by the export, written as NULL
-      text += (first ? "" : ", ") + SqlLiteral(CellOf(*rows[r], i), columns[i], unreadable);
+      if (!first) text.append(", ");
       first = false;
+      bool unreadable = false;  // counted by the export, written as NULL
+      AppendSqlLiteral(text, CellOf(*rows[r], i), columns[i], unreadable);
     }
     if (table.deletedRows) {
       const std::vector<std::string> provenance = ProvenanceValues(*rows[r]);
-      text += ", " + StringLiteral(provenance[0], false) + ", " +
-              StringLiteral(provenance[1], false) + ", " + provenance[2];
+      text.append(", ");
+      AppendStringLiteral(text, provenance[0], false);
+      text.append(", ");
+      AppendStringLiteral(text, provenance[1], false);
+      text.append(", ").append(provenance[2]);
     }
-    text += ")";
+    text.push_back(')');
   }
   return text + ";\r\n";
 }

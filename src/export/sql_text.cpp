@@ -23,8 +23,10 @@ const char* ClrTypeName(std::int32_t typeCode) {
   }
 }
 
-std::string Converted(const char* type, const std::string& text) {
-  return std::string("CONVERT(") + type + ", " + StringLiteral(text, false) + ", 121)";
+void AppendConverted(std::string& out, std::string_view type, std::string_view text) {
+  out.append("CONVERT(").append(type).append(", ");
+  AppendStringLiteral(out, text, false);
+  out.append(", 121)");
 }
 
 }  // namespace
@@ -43,13 +45,24 @@ std::string QuotedObjectName(const Catalog& catalog, const CatalogObject& object
   return QuoteName(schema.empty() ? "dbo" : schema) + "." + QuoteName(object.name);
 }
 
-std::string StringLiteral(std::string_view text, bool unicode) {
-  std::string out = unicode ? "N'" : "'";
-  for (char ch : text) {
-    out += ch;
-    if (ch == '\'') out += '\'';
+void AppendStringLiteral(std::string& out, std::string_view text, bool unicode) {
+  out.append(unicode ? "N'" : "'");
+  for (std::size_t from = 0;;) {
+    const std::size_t quote = text.find('\'', from);
+    if (quote == std::string_view::npos) {
+      out.append(text.substr(from));
+      break;
+    }
+    out.append(text.substr(from, quote + 1 - from)).push_back('\'');
+    from = quote + 1;
   }
-  return out + "'";
+  out.push_back('\'');
+}
+
+std::string StringLiteral(std::string_view text, bool unicode) {
+  std::string out;
+  AppendStringLiteral(out, text, unicode);
+  return out;
 }
 
 bool IsInsertable(const ColumnDef& column) {
@@ -95,48 +108,65 @@ bool ReadsAsItsType(const Cell& cell, const ColumnDef& column) {
   }
 }
 
-std::string SqlLiteral(const Cell& cell, const ColumnDef& column, bool& unreadable) {
+void AppendSqlLiteral(std::string& out, const Cell& cell, const ColumnDef& column,
+                      bool& unreadable) {
   unreadable = !ReadsAsItsType(cell, column);
-  if (cell.null || unreadable) return "NULL";
+  if (cell.null || unreadable) {
+    out.append("NULL");
+    return;
+  }
   const std::string& text = cell.text;
   switch (column.typeCode) {
     case kCharCode:
     case kVarcharCode:
     case kTextCode:
-      return StringLiteral(text, false);
+    case kUniqueIdentifierCode:
+      return AppendStringLiteral(out, text, false);
     case kNcharCode:
     case kNvarcharCode:
     case kNtextCode:
     case kXmlCode:
     case kSqlVariantCode:
-      return StringLiteral(text, true);
-    case kUniqueIdentifierCode:
-      return StringLiteral(text, false);
+      return AppendStringLiteral(out, text, true);
     case kBitCode:
-      return text == "True" || text == "1" ? "1" : "0";
+      out.append(text == "True" || text == "1" ? "1" : "0");
+      return;
     case kDateTimeCode:
     case kSmallDateTimeCode:
-      return Converted("datetime", text);
+      return AppendConverted(out, "datetime", text);
     case kDateCode:
-      return Converted("date", text);
+      return AppendConverted(out, "date", text);
     case kDateTime2Code:
-      return Converted("datetime2(7)", text);
+      return AppendConverted(out, "datetime2(7)", text);
     case kDateTimeOffsetCode:
-      return Converted("datetimeoffset(7)", text);
+      return AppendConverted(out, "datetimeoffset(7)", text);
     case kTimeCode:
-      return "CAST(" + StringLiteral(text, false) + " AS time(7))";
+      out.append("CAST(");
+      AppendStringLiteral(out, text, false);
+      out.append(" AS time(7))");
+      return;
     case kBinaryCode:
     case kVarbinaryCode:
     case kImageCode:
     case kTimestampCode:
-      return cell.binary ? text : "0x";
+      out.append(cell.binary ? std::string_view(text) : std::string_view("0x"));
+      return;
     case kHierarchyIdCode:
     case kGeometryCode:
     case kClrCode:
-      return "CAST(" + text + " AS " + ClrTypeName(column.typeCode) + ")";
+      out.append("CAST(").append(text).append(" AS ").append(ClrTypeName(column.typeCode));
+      out.push_back(')');
+      return;
     default:
-      return text;
+      out.append(text);
+      return;
   }
+}
+
+std::string SqlLiteral(const Cell& cell, const ColumnDef& column, bool& unreadable) {
+  std::string out;
+  AppendSqlLiteral(out, cell, column, unreadable);
+  return out;
 }
 
 }  // namespace tessaril

@@ -17,6 +17,7 @@ std::string QuoteName(std::string_view name);
 std::string QuotedObjectName(const Catalog& catalog, const CatalogObject& object);
 // "'text'" with quotes doubled; "N'text'" for Unicode text.
 std::string StringLiteral(std::string_view text, bool unicode);
+void AppendStringLiteral(std::string& out, std::string_view text, bool unicode);
 
 // Whether a cell holds a value of its column's type: NULL, any text of a
 // text column, and for the other types a text of the type's form. The
@@ -30,6 +31,8 @@ bool ReadsAsItsType(const Cell& cell, const ColumnDef& column);
 // text is ISO), the CLR types as CAST(0x... AS type). A value that does not
 // read as its type gives NULL and sets unreadable.
 std::string SqlLiteral(const Cell& cell, const ColumnDef& column, bool& unreadable);
+void AppendSqlLiteral(std::string& out, const Cell& cell, const ColumnDef& column,
+                      bool& unreadable);
 
 // Whether a column takes a value in an INSERT: stored, named, and not a
 // rowversion (which SQL Server sets itself).

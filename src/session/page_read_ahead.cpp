@@ -69,7 +69,7 @@ void PageReadAhead::Work(RowContext context) {
         done_.emplace(p, std::move(page));
       }
     }
-    ready_.notify_all();
+    ready_.notify_one();  // only the taking thread waits for pages
   }
 }
 
@@ -79,7 +79,7 @@ RenderedPage PageReadAhead::Take() {
   if (p >= pages_.size()) return {};
   ready_.wait(lock, [&] { return done_.contains(p) || failed_.contains(p); });
   ++taken_;
-  room_.notify_all();
+  room_.notify_one();  // room for one more page
   if (const auto failure = failed_.find(p); failure != failed_.end()) {
     const std::exception_ptr thrown = failure->second;
     failed_.erase(failure);

@@ -226,6 +226,7 @@ void RecordPager::ListByLinks() {
 GridPage RecordPager::Load(PagePosition start, std::optional<PagePosition>& stop, bool firstPage,
                            ScanEvents& events) {
   GridPage grid;
+  grid.rows.reserve(kRowsPerGridPage);
   stop.reset();
   if (firstPage) {
     const std::size_t range =

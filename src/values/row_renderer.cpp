@@ -284,6 +284,7 @@ RowContext::RowContext(const TableLayout& tableLayout, const DatabaseFile& file,
 
 std::vector<RenderedRow> RenderRows(const PrimaryRecordPage& page, RowContext& context) {
   std::vector<RenderedRow> rows;
+  rows.reserve(page.records().size());
   for (const auto& record : page.records()) {
     if (context.options.stopRequested()) break;
     if (!Shown(record.get(), context.options)) continue;
