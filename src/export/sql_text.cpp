@@ -1,5 +1,7 @@
 #include "export/sql_text.h"
 
+#include <algorithm>
+
 namespace tessaril {
 namespace {
 
@@ -8,8 +10,12 @@ namespace {
 // NaN or infinity.
 bool IsNumber(std::string_view text) {
   const std::size_t first = !text.empty() && text[0] == '-' ? 1 : 0;
+  const auto numeric = [](char ch) {
+    return (ch >= '0' && ch <= '9') || ch == '.' || ch == '+' || ch == '-' || ch == 'e' ||
+           ch == 'E';
+  };
   return first < text.size() && text[first] >= '0' && text[first] <= '9' &&
-         text.find_first_not_of("0123456789.+-eE", first) == std::string_view::npos;
+         std::all_of(text.begin() + static_cast<std::ptrdiff_t>(first), text.end(), numeric);
 }
 
 const char* ClrTypeName(std::int32_t typeCode) {

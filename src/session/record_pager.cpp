@@ -287,7 +287,9 @@ void RecordPager::ReadAhead(unsigned threads) {
   if (threads <= 1 || !continuation_) return;
   auto from = static_cast<std::size_t>(continuation_->page);
   if (heldFrom_ == continuation_) ++from;  // its rows are rendered already
-  if (from >= pageList_.size()) return;
+  // A few pages are decoded sooner than workers start.
+  constexpr std::size_t kFewestPagesReadAhead = 16;
+  if (from + kFewestPagesReadAhead > pageList_.size()) return;
   readAhead_ = std::make_unique<PageReadAhead>(context_, pageList_, unitKeys_, from, threads);
 }
 

@@ -74,6 +74,10 @@ std::vector<Extent> ExtentAllocationMap::ExtentsFrom(PageId intervalStart,
       file->second,
       static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()) - (kPagesPerExtent - 1));
   for (std::size_t i = 0; i < bitCount(); ++i) {
+    if (i % 8 == 0 && bitmap_[i / 8] == 0) {  // eight extents none of which is allocated
+      i += 7;
+      continue;
+    }
     if (!ExtentAllocated(i)) continue;
     const std::uint64_t first = static_cast<std::uint64_t>(intervalStart.pageNumber) +
                                 static_cast<std::uint64_t>(kPagesPerExtent) * i;
