@@ -56,21 +56,21 @@ std::string VariableText(const CRecord& r, std::size_t index, const ValueLayout&
   return DecodeValue(layout, bytes, column, context.text);
 }
 
-std::string WithBinaryPrefix(std::string text, std::int32_t typeCode) {
-  if (TakesBinaryPrefix(typeCode) && text != " " && text.find('\\') == std::string::npos &&
-      !IsLargeValuePlaceholder(text)) {
-    return "0x" + text;
+// Gives a value's text to its cell: binary values get their prefix, and the
+// cell says what kind of value it holds.
+void SetValue(Cell& cell, std::string text, const ColumnDef& column) {
+  cell.text = std::move(text);
+  if (TakesBinaryPrefix(column.typeCode) && cell.text != " " &&
+      cell.text.find('\\') == std::string::npos && !IsLargeValuePlaceholder(cell.text)) {
+    cell.text.insert(0, "0x");
   }
-  return text;
-}
-
-// The cell of a value's text: binary values get their prefix, and the cell
-// says what kind of value it holds.
-Cell ValueCell(std::string text, const ColumnDef& column) {
-  Cell cell;
-  cell.text = WithBinaryPrefix(std::move(text), column.typeCode);
   cell.binary = IsBinaryType(column.typeCode) && cell.text.starts_with("0x");
   cell.large = HoldsLargeValues(column);
+}
+
+Cell ValueCell(std::string text, const ColumnDef& column) {
+  Cell cell;
+  SetValue(cell, std::move(text), column);
   return cell;
 }
 
@@ -82,11 +82,15 @@ class RecordWalk {
   std::vector<Cell> Run() {
     const std::vector<ColumnDef>& columns = context_.layout.columns;
     std::vector<Cell> texts(columns.size());
+    const std::vector<ValueLayout>& layouts = context_.valueLayouts;
     for (std::size_t i = 0; i < columns.size(); ++i) {
       if (context_.options.stopRequested()) break;
       if (columns[i].physicalOrdinal == kNoStorage) continue;
-      const std::vector<ValueLayout>& layouts = context_.valueLayouts;
-      texts[i] = Column(columns[i], i < layouts.size() ? layouts[i] : DescribeValue(columns[i]));
+      if (i < layouts.size()) {
+        Column(columns[i], layouts[i], texts[i]);
+      } else {
+        Column(columns[i], DescribeValue(columns[i]), texts[i]);
+      }
     }
     return texts;
   }
@@ -99,7 +103,8 @@ class RecordWalk {
     return c.physicalOrdinal - 1;
   }
 
-  Cell Column(const ColumnDef& c, ValueLayout layout) {
+  // Fills in out, an empty cell.
+  void Column(const ColumnDef& c, const ValueLayout& layout, Cell& out) {
     // In the vardecimal storage format decimal columns are variable-length;
     // their placement rows give them a negative leaf offset.
     const bool varDecimal = !context_.sql2000Layout && c.leafOffset < 0 &&
@@ -107,19 +112,22 @@ class RecordWalk {
     const bool variable = c.isVariableLength || layout.variable || varDecimal;
     if (c.isSparse) {  // no null bit: a sparse column is NULL by its absence
       ++processed_;
-      return SparseText(c, layout);
+      out = SparseText(c, layout);
+      return;
     }
     // A column added after the record was written is not in it.
     if (c.physicalOrdinal > r_.columnCount) {
       ++processed_;
-      return c.isNullable ? Cell::Null() : Cell();
+      out.null = c.isNullable;
+      return;
     }
     if (!c.isInRowset || NullBitSet(r_, NullBit(c))) {
       ++processed_;
       if (variable) ++variableUsed_;
       // A NULL fixed value still takes its bytes (or its bit).
       if (!variable && c.isInRowset) FixedPlace(c, layout);
-      return Cell::Null();
+      out.null = true;
+      return;
     }
     ++processed_;
     if (variable) {
@@ -129,9 +137,10 @@ class RecordWalk {
       const std::int16_t offset = context_.sql2000Layout ? c.legacyOffset : c.leafOffset;
       const std::size_t index = offset < 0 ? static_cast<std::size_t>(-1 - offset) : variableUsed_;
       ++variableUsed_;
-      return ValueCell(VariableText(r_, index, layout, c, context_), c);
+      SetValue(out, VariableText(r_, index, layout, c, context_), c);
+      return;
     }
-    return ValueCell(FixedText(c, layout), c);
+    SetValue(out, FixedText(c, layout), c);
   }
 
   // A sparse column lives in the record's sparse vector, the complex value
