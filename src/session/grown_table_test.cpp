@@ -133,12 +133,6 @@ TEST(GrownTable, CopiesPastTheRecordedSizeGiveLiveRows) {
   }
 }
 
-}  // namespace
-}  // namespace tessaril
-
-namespace tessaril {
-namespace {
-
 // A walk decoded on worker threads gives the rows of a walk on one thread,
 // in the same order, and meets the same damage, over many more pages than
 // the workers hold ahead; and a walk its caller ends early leaves the table

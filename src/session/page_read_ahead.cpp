@@ -12,6 +12,15 @@ constexpr std::size_t kPagesAheadPerThread = 32;
 
 }  // namespace
 
+RenderedPage RenderListedPage(PageId page, RowContext& context,
+                              std::span<const std::uint64_t> unitKeys) {
+  RenderedPage rendered;
+  const std::size_t damagedBefore = context.damagedRecords;
+  rendered.rows = ReadPageRows(page, context, unitKeys, rendered.read);
+  rendered.damagedRecords = context.damagedRecords - damagedBefore;
+  return rendered;
+}
+
 unsigned DefaultReadAheadThreads() {
   return std::clamp(std::thread::hardware_concurrency(), 1u, kMaxReadAheadThreads);
 }
@@ -55,9 +64,7 @@ void PageReadAhead::Work(RowContext context) {
     RenderedPage page;
     std::exception_ptr failure;
     try {
-      const std::size_t damagedBefore = context.damagedRecords;
-      page.rows = ReadPageRows(pages_[p], context, unitKeys_, page.read);
-      page.damagedRecords = context.damagedRecords - damagedBefore;
+      page = RenderListedPage(pages_[p], context, unitKeys_);
     } catch (...) {
       failure = std::current_exception();
     }

@@ -25,6 +25,11 @@ struct RenderedPage {
   std::size_t damagedRecords = 0;  // records of the page left out as damage
 };
 
+// ReadPageRows of a page of a walk's list, with the records it left out as
+// damage.
+RenderedPage RenderListedPage(PageId page, RowContext& context,
+                              std::span<const std::uint64_t> unitKeys);
+
 // The number of threads a whole-table walk decodes on by default: one per
 // core, at most kMaxReadAheadThreads.
 inline constexpr unsigned kMaxReadAheadThreads = 8;

@@ -300,11 +300,7 @@ RenderedPage RecordPager::RenderPage(std::size_t p) {
     context_.damagedRecords += page.damagedRecords;
     return page;
   }
-  RenderedPage page;
-  const std::size_t damagedBefore = context_.damagedRecords;
-  page.rows = ReadPageRows(pageList_[p], context_, unitKeys_, page.read);
-  page.damagedRecords = context_.damagedRecords - damagedBefore;
-  return page;
+  return RenderListedPage(pageList_[p], context_, unitKeys_);
 }
 
 // A page of the list that gave no rows though the PFS does not call it
